@@ -1,0 +1,25 @@
+#pragma once
+
+// The analysis engine: from a typed birth date, a name and the clock to every
+// figure of one report.
+//
+// In:  the date text and name as typed, now (clock.h), the lottery variant.
+// Out: one AnalysisResult. accept_birth_entry checks and counts the days;
+//      analyse_entry then runs the calendar facts, the body statistics and
+//      the lucky draw, in that order, without touching any window.
+//
+// QtCore only: QDate for the calendar, QLocale for German day and month
+// names, QRandomGenerator for the one shared generator.
+
+#include "analysis_result.h"
+#include "birth_entry.h"
+#include "body_statistics.h"
+#include "calendar.h"
+#include "clock.h"
+#include "report_locale.h"
+#include "lottery.h"
+
+/// Every figure of one analysis from an accepted entry: calendar facts,
+/// body statistics, then the seeded lucky draw. Reads now for the hour.
+AnalysisResult analyse_entry(const AcceptedEntry &entry, int lottery_variant,
+                             const QDateTime &now);

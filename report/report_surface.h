@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+// Where report lines go. The drawing area of the report window and the printer
+// both take the same calls, so one composition serves the screen and paper.
+// Attributes stay in force until set again; write_line writes at x = 0 and
+// moves down one line height of the current font; nothing is ever wrapped.
+class ReportSurface
+{
+public:
+    virtual ~ReportSurface() = default;
+
+    virtual void set_font_name(const QString &name) = 0;
+    virtual void set_font_size(double points) = 0;
+    virtual void set_bold(bool bold) = 0;
+    virtual void set_underline(bool underline) = 0;
+    virtual void write_line(const QString &text) = 0;
+    virtual void write_empty_line() = 0;
+    /// The vertical writing position, in the surface's own unit.
+    virtual double get_y() const = 0;
+    virtual void set_y(double y) = 0;
+};
