@@ -1,0 +1,2 @@
+#pragma once
+// Placeholder: the options window is being written.

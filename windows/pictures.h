@@ -1,0 +1,2 @@
+#pragma once
+// Placeholder: picture loading is being written.
