@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# One-stop set-up on Debian 12.
+#   packaging/setup.sh run    install what is missing, build a Release build, start Quendra
+#   packaging/setup.sh test   install what is missing, build, run every test through ctest
+# Both may be run again at any time: they install nothing that is there and
+# rebuild only what changed.
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$here"
+
+# What building and running need.
+run_packages=(
+    cmake ninja-build g++ pkgconf
+    qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
+    fonts-liberation
+)
+# What the tests need on top: an X server and a keyboard robot for the
+# end-to-end tests, a private CUPS scheduler and the PDF tools to read back
+# printed pages, clang's fuzzer runtime, and dpkg-dev for the package build.
+test_packages=(
+    xvfb xauth xdotool x11-utils
+    cups cups-client cups-bsd poppler-utils
+    clang libclang-rt-14-dev
+    dpkg-dev file
+)
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then
+        "$@"
+    else
+        sudo "$@"
+    fi
+}
+
+install_missing() {
+    local missing=()
+    local package
+    for package in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$package")
+        fi
+    done
+    if [ ${#missing[@]} -gt 0 ]; then
+        echo "Installing: ${missing[*]}"
+        as_root env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+        # Installing cups must not start a system scheduler: the tests run their own.
+        as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
+    fi
+}
+
+build() {
+    local preset=$1
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset"
+}
+
+case "${1:-}" in
+run)
+    install_missing "${run_packages[@]}"
+    build release
+    exec build/release/bin/quendra
+    ;;
+test)
+    install_missing "${run_packages[@]}" "${test_packages[@]}"
+    build release
+    ctest --preset release
+    ;;
+*)
+    echo "usage: $0 run|test" >&2
+    exit 2
+    ;;
+esac

@@ -1,0 +1,231 @@
+#include "quendra.h"
+#include "ui_quendra.h"
+
+#include "bildschirm.h"
+#include "dialog.h"
+#include "drawing_area.h"
+#include "engine.h"
+#include "pictures.h"
+#include "printed_page.h"
+#include "program_state.h"
+#include "read_birth_entry.h"
+#include "report_lines.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScreen>
+
+#include <cmath>
+
+namespace {
+
+double time_scale = 1.0;
+
+int scaled(int interval_ms)
+{
+    return std::max(1, static_cast<int>(std::lround(interval_ms * time_scale)));
+}
+
+const QString exit_question = QStringLiteral("Wollen Sie das Programm beenden");
+const QString exit_title = QStringLiteral("Ende");
+const QString print_failure_title = QStringLiteral("Drucken nicht möglich");
+
+} // namespace
+
+void Quendra::set_time_scale(double factor)
+{
+    time_scale = factor;
+}
+
+Quendra::Quendra(Prompts *prompts, QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::Quendra>()), real_prompts(this),
+      scripted_prompts(prompts)
+{
+    ui->setupUi(this);
+    // A kiosk window: no frame, the whole screen; it takes every key itself
+    // before any control could, so any key starts an analysis.
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    setFocusPolicy(Qt::StrongFocus);
+    ui->blase->setTextFormat(Qt::PlainText);
+    ui->Label1->installEventFilter(this);
+    ui->Label7->installEventFilter(this);
+
+    program_state().options_confirmed = false;
+    ui->Picture2->setPixmap(QPixmap::fromImage(load_picture(QStringLiteral("kopf.jpg"))));
+    ui->logo->setPixmap(QPixmap::fromImage(load_picture(QStringLiteral("logo.jpg"))));
+
+    connect(&professor, &Presenter::caption_changed, ui->blase, &QLabel::setText);
+    connect(&professor, &Presenter::face_chosen, this, &Quendra::show_face);
+
+    Timer2 = new QTimer(this);
+    Timer2->setObjectName(QStringLiteral("Timer2"));
+    Timer2->setInterval(scaled(typewriter_interval_ms));
+    connect(Timer2, &QTimer::timeout, &professor, &Presenter::typewriter_step);
+    Timer2->start();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(scaled(face_interval_ms));
+    connect(Timer1, &QTimer::timeout, &professor, &Presenter::face_step);
+    Timer1->start();
+}
+
+Quendra::~Quendra() = default;
+
+Prompts &Quendra::prompts()
+{
+    return scripted_prompts ? *scripted_prompts : real_prompts;
+}
+
+Dialog &Quendra::options_window()
+{
+    if (!options)
+        options = std::make_unique<Dialog>(this);
+    return *options;
+}
+
+bildschirm &Quendra::ensure_report_window()
+{
+    if (!report) {
+        report = std::make_unique<bildschirm>(this);
+        connect(report.get(), &bildschirm::print_requested, this, [this] {
+            program_state().reprint_pending = true;
+            a_druck();
+        });
+    }
+    return *report;
+}
+
+bool Quendra::event(QEvent *event)
+{
+    // The activate step runs when the window first becomes active and again
+    // when one of our own windows hands the focus back; the boxes' coming
+    // and going does not count.
+    if (event->type() == QEvent::WindowActivate && !activated_once) {
+        activated_once = true;
+        QMetaObject::invokeMethod(this, &Quendra::activate_step, Qt::QueuedConnection);
+    }
+    return QWidget::event(event);
+}
+
+void Quendra::activate_step()
+{
+    ui->Picture1->setPixmap(ui->Picture2->pixmap());
+    if (const QScreen *display = screen())
+        ui->blase->resize(display->geometry().width(), ui->blase->height());
+    if (!program_state().options_confirmed)
+        options_window().exec();
+    professor.start_script();
+    activateWindow();
+}
+
+void Quendra::keyPressEvent(QKeyEvent *event)
+{
+    // One analysis at a time: keys while a report runs are ignored, and a
+    // key held down does not queue up one analysis after another.
+    if (event->isAutoRepeat() || professor.reports_running() > 0 ||
+        !program_state().options_confirmed) {
+        event->accept();
+        return;
+    }
+    event->accept();
+    if (options_window().printout_selected())
+        a_druck();
+    else
+        a_bildschirm();
+}
+
+bool Quendra::eventFilter(QObject *watched, QEvent *event)
+{
+    if ((watched == ui->Label1 || watched == ui->Label7) &&
+        event->type() == QEvent::MouseButtonRelease) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        const auto *label = static_cast<QWidget *>(watched);
+        if (mouse->button() == Qt::LeftButton && label->rect().contains(mouse->position().toPoint())) {
+            confirm_exit();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Quendra::closeEvent(QCloseEvent *event)
+{
+    // Closed by the window system: nothing else would stop the professor.
+    event->accept();
+    end_program(0);
+}
+
+void Quendra::confirm_exit()
+{
+    if (prompts().ask_yes_no(exit_question, exit_title))
+        end_program(0);
+}
+
+void Quendra::show_face(int face)
+{
+    static const QString faces[] = {QStringLiteral("P_normal.jpg"), QStringLiteral("P_smile.jpg"),
+                                    QStringLiteral("P_böse.jpg")};
+    ui->Prof->setPixmap(QPixmap::fromImage(load_picture(faces[face - 1])));
+}
+
+void Quendra::a_bildschirm()
+{
+    professor.take_over();
+    bildschirm &window = ensure_report_window();
+
+    const std::optional<AcceptedEntry> entry =
+        read_birth_entry(EntryTarget::screen, prompts(), program_state(), professor, *this);
+    if (!entry) {
+        professor.face_hold = 3;
+        professor.hand_back();
+        return;
+    }
+
+    // Figures and drawing in one go: nothing may run in between.
+    const AnalysisResult result =
+        analyse_entry(*entry, options_window().read_lottery_variant(), now());
+    DrawingArea &blatt = window.blatt();
+    blatt.clear();
+    write_report_lines(result, blatt, OutputKind::screen);
+
+    professor.wait_for_sentence();
+    professor.face_hold = 3;
+    unsetCursor();
+    window.exec();
+    professor.hand_back();
+    activateWindow();
+}
+
+void Quendra::a_druck()
+{
+    ui->Prof->setPixmap(QPixmap::fromImage(load_picture(QStringLiteral("p_roben.jpg"))));
+    professor.take_over();
+
+    const std::optional<AcceptedEntry> entry =
+        read_birth_entry(EntryTarget::printer, prompts(), program_state(), professor, *this);
+    if (!entry) {
+        professor.face_hold = 3;
+        professor.hand_back();
+        return;
+    }
+
+    const AnalysisResult result =
+        analyse_entry(*entry, options_window().read_lottery_variant(), now());
+    const std::optional<QString> failure = print_report(
+        result, ui->Picture2->pixmap().toImage(), ui->logo->pixmap().toImage());
+    if (failure) {
+        // A printer fault costs this page, not the session: say why and go on.
+        unsetCursor();
+        prompts().show_error(*failure, print_failure_title);
+        professor.face_hold = 3;
+        professor.hand_back();
+        return;
+    }
+
+    professor.wait_for_sentence();
+    professor.face_hold = 3;
+    unsetCursor();
+    professor.hand_back();
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+// The main window and the program's flow.
+//
+// Quendra fills the screen with the professor (Presenter) and turns any key
+// into a birthday analysis: a_bildschirm shows it in the report window,
+// a_druck prints it, as chosen once in the options window (Dialog). Entries
+// come in through the prompt layer (read_birth_entry), figures from the
+// engine, lines through write_report_lines onto the report window's `blatt`
+// or the printer. Waiting for the professor blocks in the event loop, never
+// polls, and every report unwinds completely before the next may start.
+
+#include "presenter.h"
+#include "prompts.h"
+
+#include <QTimer>
+#include <QWidget>
+
+#include <memory>
+
+namespace Ui {
+class Quendra;
+}
+class Dialog;
+class bildschirm;
+class QLabel;
+
+class Quendra : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr int typewriter_interval_ms = 100;
+    static constexpr int face_interval_ms = 1000;
+
+    /// Scales both timers, so tests can run an hour of speech in seconds.
+    static void set_time_scale(double factor);
+
+    /// Loads the header and logo pictures; a missing one ends the program.
+    /// prompts: the boxes to ask through; the real ones when null.
+    explicit Quendra(Prompts *prompts = nullptr, QWidget *parent = nullptr);
+    ~Quendra() override;
+
+    /// The screen report: entry, figures, drawing, then the report window.
+    void a_bildschirm();
+    /// The printed report: entry (or the kept one for a reprint), figures, one page.
+    void a_druck();
+
+    /// The options window, created with its defaults on first use.
+    Dialog &options_window();
+    /// The report window, created hidden on first use; null before that.
+    bildschirm *report_window() const { return report.get(); }
+    Presenter &presenter() { return professor; }
+
+    /// Asks whether to end the program; Yes ends it at once.
+    void confirm_exit();
+
+    QTimer *Timer1 = nullptr; // face changer
+    QTimer *Timer2 = nullptr; // typewriter
+
+protected:
+    bool event(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void activate_step();
+    void show_face(int face);
+    bildschirm &ensure_report_window();
+    Prompts &prompts();
+
+    std::unique_ptr<Ui::Quendra> ui;
+    Presenter professor;
+    QtPrompts real_prompts;
+    Prompts *scripted_prompts;
+    std::unique_ptr<Dialog> options;
+    std::unique_ptr<bildschirm> report;
+    bool activated_once = false;
+};
