@@ -1,0 +1,33 @@
+#include "bildschirm.h"
+
+#include "drawing_area.h"
+#include "ui_bildschirm.h"
+
+#include <QEvent>
+
+bildschirm::bildschirm(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      ui(std::make_unique<Ui::bildschirm>())
+{
+    ui->setupUi(this);
+    connect(ui->Command1, &QPushButton::clicked, this, &QDialog::accept);
+    connect(ui->Command2, &QPushButton::clicked, this, &bildschirm::print_requested);
+}
+
+bildschirm::~bildschirm() = default;
+
+DrawingArea *bildschirm::blatt() const
+{
+    return ui->blatt;
+}
+
+void bildschirm::reject() {}
+
+bool bildschirm::event(QEvent *event)
+{
+    // Whoever comes back to the window finds the button for the next person
+    // under the keyboard, whatever had the focus before.
+    if (event->type() == QEvent::WindowActivate)
+        ui->Command1->setFocus(Qt::ActiveWindowFocusReason);
+    return QDialog::event(event);
+}

@@ -1,0 +1,136 @@
+#include "report_lines.h"
+
+#include "calendar.h"
+#include "clock.h"
+#include "report_locale.h"
+
+#include <QStringList>
+
+namespace {
+
+QString number(std::int64_t value)
+{
+    // Plain digits: no grouping, whatever the locale.
+    return QString::number(value);
+}
+
+// Line 3: the birth date without leading zeros.
+QString birth_line(const AnalysisResult &result)
+{
+    return result.person_name + QStringLiteral(" wurde am ") + number(result.birth_day) +
+           QLatin1Char('.') + number(result.birth_month) + QLatin1Char('.') +
+           number(result.birth_year) + QStringLiteral(" geboren, das war ein ") +
+           result.birth_weekday + QLatin1Char('.');
+}
+
+QString today_line()
+{
+    const TodayFacts today = today_facts(now());
+    return QStringLiteral("Heute ist ") + today.today_weekday + QStringLiteral(" der ") +
+           today.today_long_date + QStringLiteral(" und Sie sind heute:");
+}
+
+QString lucky_line(const AnalysisResult &result)
+{
+    const QString year = report_locale().toString(now().date(), QStringLiteral("yyyy"));
+    return QStringLiteral("Ihre Glückszahl für ") + year + QStringLiteral(" ist ") +
+           number(result.lucky_number);
+}
+
+QString lottery_heading(int variant)
+{
+    return variant == 45 ? QStringLiteral("Auf der Basis Ihres Geburtsdatums wurden folgende "
+                                          "Lottozahlen (6 aus 45) berechnet:")
+                         : QStringLiteral("Auf der Basis Ihres Geburtsdatums wurden folgende "
+                                          "Lottozahlen (6 aus 49) berechnet:");
+}
+
+QString lottery_line(const AnalysisResult &result)
+{
+    QStringList numbers;
+    for (int n : result.lottery_numbers)
+        numbers << number(n);
+    return numbers.join(QLatin1Char(' '));
+}
+
+} // namespace
+
+double report_font_size(double printed_points, OutputKind kind)
+{
+    return kind == OutputKind::screen ? printed_points / 2 + 2 : printed_points;
+}
+
+void write_report_lines(const AnalysisResult &result, ReportSurface &surface, OutputKind kind)
+{
+    const auto size = [&surface, kind](double printed_points) {
+        surface.set_font_size(report_font_size(printed_points, kind));
+    };
+    const auto write = [&surface](const QString &text) { surface.write_line(text); };
+
+    surface.set_font_name(QStringLiteral("Times New Roman"));
+    size(16);
+    surface.set_bold(true);
+    surface.set_underline(true);
+    write(QStringLiteral("Auswertung des Geburtsdatums:"));
+
+    size(12);
+    surface.set_underline(false);
+    surface.set_bold(false);
+    surface.write_empty_line();
+    write(birth_line(result));
+    write(today_line());
+
+    size(14);
+    write(number(result.age_weeks) + QStringLiteral(" Wochen oder ") + number(result.age_days) +
+          QStringLiteral(" Tage oder ") + number(result.age_hours) +
+          QStringLiteral(" Stunden alt."));
+    surface.set_bold(true);
+    write(QStringLiteral(
+        "Wollen Sie wissen an welchen Wochentag Ihr Geburtstag in den nächsten Jahren"));
+    write(QStringLiteral("fällt?"));
+
+    size(12);
+    surface.set_bold(false);
+    for (std::size_t k = 0; k < result.next_birthday_years.size(); ++k)
+        write(number(result.next_birthday_years[k]) + QStringLiteral(" : ") +
+              result.next_birthday_weekdays[k]);
+    write(lucky_line(result));
+    write(lottery_heading(result.lottery_variant));
+
+    size(14);
+    write(lottery_line(result));
+    surface.set_bold(true);
+    write(QStringLiteral("Hier einige Daten was Ihr Körper schon geleistet hat:"));
+
+    size(12);
+    surface.set_bold(false);
+    write(QStringLiteral("Ihr Herz hat ") + number(result.heartbeats) +
+          QStringLiteral(" mal geschlagen."));
+    write(QStringLiteral("Ihre Lunge hat ") + number(result.breaths) +
+          QStringLiteral(" Atemzüge getätigt."));
+    write(QStringLiteral("Ihr Herz hat ") + number(result.blood_litres) +
+          QStringLiteral(" Liter Blut durch Ihren Körper gepumpt"));
+    write(QStringLiteral("Sie haben ") + number(result.gastric_juice_litres) +
+          QStringLiteral(" Liter Magensaft produziert."));
+    write(QStringLiteral("Sie haben ") + number(result.bile_litres) +
+          QStringLiteral(" Liter Gallensaft erzeugt."));
+    write(QStringLiteral("Sie haben ") + number(result.meals) +
+          QStringLiteral(" Mahlzeiten zu sich genommen."));
+    write(QStringLiteral("Sie haben ") + number(result.toilet_visits) +
+          QStringLiteral(" mal das WC besucht."));
+    if (result.show_blood_donation)
+        write(QStringLiteral("Sie hätten ") + number(result.blood_donation_ccm) +
+              QStringLiteral(" ccm Blut spenden können"));
+    if (result.show_dental_care) {
+        write(QStringLiteral("Sie hätten ") + number(result.tooth_brushings) +
+              QStringLiteral(" mal Ihre Zähne putzen sollen"));
+        write(QStringLiteral("Sie hätten ") + number(result.dentist_visits) +
+              QStringLiteral(" mal Ihren Zahnarzt besuchen sollen"));
+    }
+    surface.write_empty_line();
+
+    size(9);
+    write(QStringLiteral("Quendra " QUENDRA_VERSION_TEXT " – ein Programm der Quendra-Werkstatt · "
+                         "Kontakt: post@quendra.example.org"));
+    write(QStringLiteral("www.quendra.example.org"));
+}
