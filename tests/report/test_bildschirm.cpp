@@ -1,0 +1,215 @@
+#include "bildschirm.h"
+#include "drawing_area.h"
+
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+QColor colour_of(const QWidget *widget, QPalette::ColorRole role)
+{
+    return widget->palette().color(QPalette::Active, role);
+}
+
+} // namespace
+
+class TestBildschirm : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void window();
+    void buttons_data();
+    void buttons();
+    void blatt();
+    void tab_order();
+    void command1_has_the_focus_whenever_the_window_becomes_active();
+    void command1_hides_the_window_and_ends_exec();
+    void command2_asks_for_a_print_and_the_window_stays();
+    void escape_and_close_requests_leave_it_open();
+    void controls_keep_their_place_when_resized();
+};
+
+void TestBildschirm::window()
+{
+    bildschirm window;
+    QCOMPARE(window.objectName(), QStringLiteral("bildschirm"));
+    QCOMPARE(window.windowTitle(), QStringLiteral("Hier ist Ihre Quendra"));
+    QCOMPARE(window.size(), QSize(517, 573));
+    QCOMPARE(colour_of(&window, QPalette::Window), QColor(0xFF, 0xE0, 0xC0));
+
+    const Qt::WindowFlags flags = window.windowFlags();
+    QVERIFY(flags.testFlag(Qt::Dialog));
+    QVERIFY(flags.testFlag(Qt::WindowTitleHint));
+    QVERIFY(flags.testFlag(Qt::CustomizeWindowHint));
+    QVERIFY(!flags.testFlag(Qt::WindowSystemMenuHint));
+    QVERIFY(!flags.testFlag(Qt::WindowCloseButtonHint));
+    QVERIFY(!flags.testFlag(Qt::WindowMinimizeButtonHint));
+    QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
+    QVERIFY(!flags.testFlag(Qt::MSWindowsFixedSizeDialogHint));
+#ifdef QUENDRA_HAVE_ASSETS
+    QVERIFY(!window.windowIcon().isNull());
+#endif
+}
+
+void TestBildschirm::buttons_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("geometry");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("tooltip");
+    QTest::addColumn<QColor>("background");
+    QTest::addColumn<QSize>("icon_size");
+
+    QTest::newRow("Command2") << QStringLiteral("Command2") << QRect(280, 4, 229, 41)
+                              << QStringLiteral("&Bitte ausdrucken")
+                              << QStringLiteral("Hier klicken wenn Du einen Ausdruck möchtest")
+                              << QColor(0xFF, 0xC0, 0x80) << QSize(32, 33);
+    QTest::newRow("Command1") << QStringLiteral("Command1") << QRect(4, 4, 229, 41)
+                              << QStringLiteral("&Der nächste bitte...")
+                              << QStringLiteral("Hier klicken sobald Du alles gelesen hast")
+                              << QColor(0xC0, 0xFF, 0xC0) << QSize(32, 32);
+}
+
+void TestBildschirm::buttons()
+{
+    QFETCH(QString, name);
+    QFETCH(QRect, geometry);
+    QFETCH(QString, text);
+    QFETCH(QString, tooltip);
+    QFETCH(QColor, background);
+    QFETCH(QSize, icon_size);
+
+    bildschirm window;
+    auto *button = window.findChild<QPushButton *>(name);
+    QVERIFY(button);
+    QCOMPARE(button->geometry(), geometry);
+    QCOMPARE(button->text(), text);
+    QCOMPARE(button->toolTip(), tooltip);
+    QCOMPARE(colour_of(button, QPalette::Button), background);
+    QCOMPARE(button->iconSize(), icon_size);
+    QCOMPARE(button->focusPolicy(), Qt::StrongFocus);
+#ifdef QUENDRA_HAVE_ASSETS
+    QVERIFY(!button->icon().isNull());
+#endif
+}
+
+void TestBildschirm::blatt()
+{
+    bildschirm window;
+    DrawingArea *area = window.blatt();
+    QVERIFY(area);
+    QCOMPARE(area->objectName(), QStringLiteral("blatt"));
+    QCOMPARE(window.findChild<DrawingArea *>(QStringLiteral("blatt")), area);
+    QCOMPARE(area->geometry(), QRect(4, 48, 509, 521));
+    QCOMPARE(area->frameShape(), QFrame::Panel);
+    QCOMPARE(area->frameShadow(), QFrame::Sunken);
+    QCOMPARE(area->frameWidth(), 2);
+    QCOMPARE(colour_of(area, QPalette::Window), QColor(Qt::white));
+    QVERIFY(area->focusPolicy() & Qt::TabFocus);
+}
+
+void TestBildschirm::tab_order()
+{
+    bildschirm window;
+    auto *command1 = window.findChild<QPushButton *>(QStringLiteral("Command1"));
+    auto *command2 = window.findChild<QPushButton *>(QStringLiteral("Command2"));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+
+    // The tab key walks Command1, blatt, Command2 and round again.
+    const QList<QWidget *> order = {command1, window.blatt(), command2, command1};
+    QCOMPARE(QApplication::focusWidget(), order.first());
+    for (qsizetype i = 1; i < order.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), order.at(i));
+    }
+}
+
+void TestBildschirm::command1_has_the_focus_whenever_the_window_becomes_active()
+{
+    bildschirm window;
+    auto *command1 = window.findChild<QPushButton *>(QStringLiteral("Command1"));
+    auto *command2 = window.findChild<QPushButton *>(QStringLiteral("Command2"));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QCOMPARE(QApplication::focusWidget(), command1);
+
+    // Away to another window and back, after the focus had moved on.
+    command2->setFocus();
+    QCOMPARE(QApplication::focusWidget(), command2);
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QCOMPARE(QApplication::focusWidget(), command1);
+}
+
+void TestBildschirm::command1_hides_the_window_and_ends_exec()
+{
+    bildschirm window;
+    auto *command1 = window.findChild<QPushButton *>(QStringLiteral("Command1"));
+    bool was_visible = false;
+    QTimer::singleShot(0, &window, [&] {
+        was_visible = window.isVisible();
+        QTest::mouseClick(command1, Qt::LeftButton);
+    });
+    QTimer guard;
+    guard.setSingleShot(true);
+    connect(&guard, &QTimer::timeout, &window, [&] { window.done(-1); });
+    guard.start(10000);
+
+    QCOMPARE(window.exec(), int(QDialog::Accepted));
+    QVERIFY(was_visible);
+    QVERIFY(!window.isVisible());
+}
+
+void TestBildschirm::command2_asks_for_a_print_and_the_window_stays()
+{
+    bildschirm window;
+    auto *command2 = window.findChild<QPushButton *>(QStringLiteral("Command2"));
+    QSignalSpy print(&window, &bildschirm::print_requested);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+
+    QTest::mouseClick(command2, Qt::LeftButton);
+    QCOMPARE(print.count(), 1);
+    QVERIFY(window.isVisible());
+    // Its access key prints again.
+    QTest::keyClick(window.windowHandle(), Qt::Key_B, Qt::AltModifier);
+    QTRY_COMPARE(print.count(), 2);
+    QVERIFY(window.isVisible());
+}
+
+void TestBildschirm::escape_and_close_requests_leave_it_open()
+{
+    bildschirm window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+
+    QTest::keyClick(&window, Qt::Key_Escape);
+    QVERIFY(window.isVisible());
+    QVERIFY(!window.close());
+    QVERIFY(window.isVisible());
+    window.reject();
+    QVERIFY(window.isVisible());
+}
+
+void TestBildschirm::controls_keep_their_place_when_resized()
+{
+    bildschirm window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.resize(900, 300);
+    QCoreApplication::processEvents();
+    QCOMPARE(window.blatt()->geometry(), QRect(4, 48, 509, 521));
+    QCOMPARE(window.findChild<QPushButton *>(QStringLiteral("Command2"))->geometry(),
+             QRect(280, 4, 229, 41));
+}
+
+QTEST_MAIN(TestBildschirm)
+#include "test_bildschirm.moc"

@@ -1,0 +1,310 @@
+#include "drawing_area.h"
+#include "report_fixture.h"
+#include "report_lines.h"
+
+#include <QFontMetricsF>
+#include <QLabel>
+#include <QTest>
+
+namespace {
+
+// The bounding box of the dark pixels of an image, in device pixels; empty
+// when there are none.
+QRect dark_pixels(const QImage &image, const QRect &within = {})
+{
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    const QRect area = within.isNull() ? rgb.rect() : within & rgb.rect();
+    int left = INT_MAX, top = INT_MAX, right = -1, bottom = -1;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const auto *row = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (qGray(row[x]) < 128) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+        }
+    }
+    return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
+bool all_white(const QImage &image)
+{
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto *row = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
+        for (int x = 0; x < rgb.width(); ++x) {
+            if ((row[x] & 0xFFFFFF) != 0xFFFFFF)
+                return false;
+        }
+    }
+    return true;
+}
+
+// The sheet as the report window has it: inside a window, at its place, with
+// its sunken two-pixel frame.
+struct Sheet
+{
+    QWidget window;
+    DrawingArea *area = new DrawingArea(&window);
+
+    Sheet()
+    {
+        window.resize(517, 573);
+        area->setGeometry(4, 48, 509, 521);
+    }
+
+    void set_font(double points, bool bold = false)
+    {
+        area->set_font_name(QStringLiteral("Times New Roman"));
+        area->set_font_size(points);
+        area->set_bold(bold);
+        area->set_underline(false);
+    }
+
+    QImage grabbed() const
+    {
+        return area->grab(area->contentsRect()).toImage().convertToFormat(QImage::Format_RGB32);
+    }
+
+    qreal ratio() const { return area->devicePixelRatioF(); }
+};
+
+} // namespace
+
+class TestDrawingArea : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void drawn_while_hidden_is_there_when_shown();
+    void clear_empties_to_white_and_goes_to_the_top();
+    void lines_start_at_the_left_edge_one_below_the_other();
+    void empty_line_moves_like_a_written_one_data();
+    void empty_line_moves_like_a_written_one();
+    void set_y_moves_the_next_line();
+    void long_lines_are_cut_off_not_wrapped();
+    void text_is_plain_data();
+    void text_is_plain();
+    void points_as_large_as_on_a_widget_data();
+    void points_as_large_as_on_a_widget();
+    void image_covers_the_inside_at_the_screens_pixel_ratio();
+};
+
+void TestDrawingArea::drawn_while_hidden_is_there_when_shown()
+{
+    Sheet sheet;
+    {
+        const PinnedClock clock(pinned_now());
+        write_report_lines(eva(), *sheet.area, OutputKind::screen);
+    }
+    QVERIFY(!sheet.window.isVisible());
+
+    sheet.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&sheet.window));
+    const QImage shown = sheet.grabbed();
+    QCOMPARE(shown, sheet.area->image().convertToFormat(QImage::Format_RGB32));
+    // 34 lines of text: dark pixels from the top of the sheet well down.
+    const QRect text = dark_pixels(shown);
+    QVERIFY(!text.isEmpty());
+    QVERIFY2(text.top() / sheet.ratio() < 4, qPrintable(QString::number(text.top())));
+    QVERIFY2(text.bottom() / sheet.ratio() > 300, qPrintable(QString::number(text.bottom())));
+
+    // Hidden and shown again, and painted over: the same sheet.
+    sheet.window.hide();
+    sheet.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&sheet.window));
+    sheet.area->repaint();
+    QCOMPARE(sheet.grabbed(), shown);
+}
+
+void TestDrawingArea::clear_empties_to_white_and_goes_to_the_top()
+{
+    Sheet sheet;
+    sheet.set_font(10);
+    for (int i = 0; i < 5; ++i)
+        sheet.area->write_line(QStringLiteral("Zeile %1").arg(i));
+    QVERIFY(!all_white(sheet.area->image()));
+
+    sheet.area->clear();
+    QVERIFY(all_white(sheet.area->image()));
+    QCOMPARE(sheet.area->get_y(), 0.0);
+
+    sheet.area->write_line(QStringLiteral("Neu"));
+    const QRect text = dark_pixels(sheet.area->image());
+    QVERIFY(!text.isEmpty());
+    QVERIFY(text.bottom() / sheet.ratio() < sheet.area->get_y());
+    QVERIFY(text.left() / sheet.ratio() < 3);
+}
+
+void TestDrawingArea::lines_start_at_the_left_edge_one_below_the_other()
+{
+    Sheet sheet;
+    sheet.set_font(12);
+    const double line =
+        QFontMetricsF(QFont(QStringLiteral("Times New Roman"), 12), sheet.area).lineSpacing();
+    sheet.area->write_line(QStringLiteral("Hallo"));
+    QCOMPARE(sheet.area->get_y(), line);
+    sheet.area->write_line(QStringLiteral("Hallo"));
+    QCOMPARE(sheet.area->get_y(), 2 * line);
+
+    const QImage image = sheet.area->image();
+    const double r = sheet.ratio();
+    const QRect first = dark_pixels(image, QRect(0, 0, image.width(), int(line * r)));
+    const QRect second =
+        dark_pixels(image, QRect(0, int(line * r), image.width(), int(line * r) + 1));
+    QVERIFY(!first.isEmpty() && !second.isEmpty());
+    QVERIFY(first.left() / r < 3);
+    QCOMPARE(second.left(), first.left());
+    QVERIFY(std::abs((second.top() - first.top()) / r - line) <= 1);
+}
+
+void TestDrawingArea::empty_line_moves_like_a_written_one_data()
+{
+    QTest::addColumn<double>("points");
+    QTest::addColumn<bool>("bold");
+
+    QTest::newRow("10 pt bold") << 10.0 << true;
+    QTest::newRow("8 pt") << 8.0 << false;
+    QTest::newRow("6.5 pt") << 6.5 << false;
+}
+
+void TestDrawingArea::empty_line_moves_like_a_written_one()
+{
+    QFETCH(double, points);
+    QFETCH(bool, bold);
+
+    Sheet written, empty;
+    written.set_font(points, bold);
+    empty.set_font(points, bold);
+    written.area->write_line(QStringLiteral("Text"));
+    empty.area->write_empty_line();
+    QVERIFY(written.area->get_y() > points);
+    QCOMPARE(empty.area->get_y(), written.area->get_y());
+    QVERIFY(all_white(empty.area->image()));
+}
+
+void TestDrawingArea::set_y_moves_the_next_line()
+{
+    Sheet sheet;
+    sheet.set_font(10);
+    sheet.area->set_y(200);
+    QCOMPARE(sheet.area->get_y(), 200.0);
+    sheet.area->write_line(QStringLiteral("Hier"));
+    const QRect text = dark_pixels(sheet.area->image());
+    QVERIFY(text.top() / sheet.ratio() >= 200);
+    QVERIFY(text.bottom() / sheet.ratio() < sheet.area->get_y());
+}
+
+void TestDrawingArea::long_lines_are_cut_off_not_wrapped()
+{
+    Sheet sheet;
+    sheet.set_font(10, true);
+    sheet.area->write_line(QString(300, QLatin1Char('W')));
+    const double line = sheet.area->get_y();
+
+    Sheet short_line;
+    short_line.set_font(10, true);
+    short_line.area->write_line(QStringLiteral("W"));
+    QCOMPARE(line, short_line.area->get_y());
+
+    const QImage image = sheet.area->image();
+    const QRect text = dark_pixels(image);
+    // Up to the right edge, and nothing below the first line.
+    QVERIFY2(text.right() >= image.width() - 1 - int(3 * sheet.ratio()),
+             qPrintable(QStringLiteral("%1 of %2").arg(text.right()).arg(image.width())));
+    QVERIFY(text.bottom() / sheet.ratio() < line);
+}
+
+void TestDrawingArea::text_is_plain_data()
+{
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("bold tags") << QStringLiteral("<b>x</b>");
+    QTest::newRow("line break tag") << QStringLiteral("a<br>b");
+    QTest::newRow("entity") << QStringLiteral("&amp;&lt;");
+    QTest::newRow("access key mark") << QStringLiteral("&Eva");
+}
+
+void TestDrawingArea::text_is_plain()
+{
+    QFETCH(QString, text);
+
+    Sheet sheet;
+    sheet.set_font(10);
+    sheet.area->write_line(text);
+    QFont font(QStringLiteral("Times New Roman"));
+    font.setPointSizeF(10);
+    const double advance = QFontMetricsF(font, sheet.area).horizontalAdvance(text);
+
+    // Every character is drawn: the ink ends where the whole text ends, on
+    // one line.
+    const QRect ink = dark_pixels(sheet.area->image());
+    QVERIFY2(std::abs(ink.right() / sheet.ratio() - advance) < 4,
+             qPrintable(QStringLiteral("ink to %1, text %2").arg(ink.right()).arg(advance)));
+    QVERIFY(ink.bottom() / sheet.ratio() < sheet.area->get_y());
+}
+
+void TestDrawingArea::points_as_large_as_on_a_widget_data()
+{
+    QTest::addColumn<double>("points");
+
+    QTest::newRow("6.5 pt") << 6.5;
+    QTest::newRow("10 pt") << 10.0;
+    QTest::newRow("16 pt") << 16.0;
+}
+
+void TestDrawingArea::points_as_large_as_on_a_widget()
+{
+    QFETCH(double, points);
+
+    QFont font(QStringLiteral("Times New Roman"));
+    font.setPointSizeF(points);
+    QLabel label(QStringLiteral("HHH"));
+    label.setFont(font);
+    label.setAutoFillBackground(true);
+    label.setPalette(QPalette(Qt::black, Qt::white));
+    label.resize(200, 80);
+    const QRect on_widget = dark_pixels(label.grab().toImage());
+
+    Sheet sheet;
+    sheet.set_font(points);
+    sheet.area->write_line(QStringLiteral("HHH"));
+    const QRect on_sheet = dark_pixels(sheet.area->image());
+
+    QVERIFY(!on_widget.isEmpty() && !on_sheet.isEmpty());
+    QVERIFY2(
+        std::abs(on_widget.height() - on_sheet.height()) <= 1,
+        qPrintable(
+            QStringLiteral("widget %1, sheet %2").arg(on_widget.height()).arg(on_sheet.height())));
+    QVERIFY(std::abs(on_widget.width() - on_sheet.width()) <= 2);
+}
+
+void TestDrawingArea::image_covers_the_inside_at_the_screens_pixel_ratio()
+{
+    Sheet sheet;
+    const qreal expected = qEnvironmentVariableIsSet("QT_SCALE_FACTOR")
+                               ? qEnvironmentVariable("QT_SCALE_FACTOR").toDouble()
+                               : 1.0;
+    QCOMPARE(sheet.ratio(), expected);
+
+    const QImage image = sheet.area->image();
+    QCOMPARE(sheet.area->contentsRect(), QRect(2, 2, 505, 517));
+    QCOMPARE(image.devicePixelRatio(), expected);
+    QCOMPARE(image.size(), QSize(qRound(505 * expected), qRound(517 * expected)));
+
+    // Drawn at the full resolution: a capital is as many device pixels tall
+    // as the screen's ratio makes it, not a doubled small one.
+    sheet.set_font(16);
+    sheet.area->write_line(QStringLiteral("H"));
+    QFont font(QStringLiteral("Times New Roman"));
+    font.setPointSizeF(16);
+    const double cap = QFontMetricsF(font, sheet.area).capHeight();
+    const QRect ink = dark_pixels(sheet.area->image());
+    QVERIFY2(std::abs(ink.height() - cap * expected) <= 2,
+             qPrintable(QStringLiteral("ink %1, cap height %2").arg(ink.height()).arg(cap)));
+}
+
+QTEST_MAIN(TestDrawingArea)
+#include "test_drawing_area.moc"

@@ -1,0 +1,281 @@
+#include "printed_report.h"
+#include "recording_surface.h"
+#include "report_fixture.h"
+#include "report_lines.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QPageLayout>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextDocumentFragment>
+
+namespace {
+
+constexpr double mm_per_pt = 25.4 / 72;
+constexpr int raster_dpi = 100;
+
+// One line of text on the page as pdftotext sees it, in millimetres from the
+// top left corner of the paper.
+struct TextLine
+{
+    QString text;
+    double left = 0;
+    double top = 0;
+    double bottom = 0;
+};
+
+QByteArray run(const char *program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(QString::fromUtf8(program), arguments);
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        qWarning("%s failed: %s", program, process.readAllStandardError().constData());
+    return process.readAllStandardOutput();
+}
+
+// Words on one baseline make one line; pdftotext gives them in reading order.
+QList<TextLine> text_lines(const QString &pdf)
+{
+    const QString html =
+        QString::fromUtf8(run(PDFTOTEXT, {QStringLiteral("-bbox"), pdf, QStringLiteral("-")}));
+    static const QRegularExpression word(
+        QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"[\\d.]+\" "
+                       "yMax=\"([\\d.]+)\">([^<]*)</word>"));
+    QList<TextLine> lines;
+    double last_bottom = -1;
+    for (const QRegularExpressionMatch &m : word.globalMatch(html)) {
+        const double left = m.captured(1).toDouble() * mm_per_pt;
+        const double top = m.captured(2).toDouble() * mm_per_pt;
+        const double bottom = m.captured(3).toDouble() * mm_per_pt;
+        const QString text = QTextDocumentFragment::fromHtml(m.captured(4)).toPlainText();
+        if (!lines.isEmpty() && std::abs(bottom - last_bottom) < 0.2) {
+            lines.last().text += QLatin1Char(' ') + text;
+            lines.last().top = std::min(lines.last().top, top);
+        } else {
+            lines << TextLine{text, left, top, bottom};
+        }
+        last_bottom = bottom;
+    }
+    return lines;
+}
+
+int page_count(const QString &pdf)
+{
+    const QString info = QString::fromUtf8(run(PDFINFO, {pdf}));
+    const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("^Pages:\\s+(\\d+)$"),
+                                                         QRegularExpression::MultilineOption)
+                                          .match(info);
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+int image_count(const QString &pdf)
+{
+    const QStringList list =
+        QString::fromUtf8(run(PDFIMAGES, {QStringLiteral("-list"), pdf})).split(QLatin1Char('\n'));
+    // Two heading lines, then one line per image.
+    int images = 0;
+    for (const QString &line : list.mid(2))
+        images += line.trimmed().isEmpty() ? 0 : 1;
+    return images;
+}
+
+QImage raster(const QString &pdf, const QTemporaryDir &dir)
+{
+    const QString base = dir.filePath(QStringLiteral("page"));
+    run(PDFTOPPM, {QStringLiteral("-r"), QString::number(raster_dpi), QStringLiteral("-png"),
+                   QStringLiteral("-singlefile"), pdf, base});
+    return QImage(base + QStringLiteral(".png"));
+}
+
+// Where the pixels of one colour lie on the rastered page, in millimetres.
+QRectF colour_area(const QImage &page, QRgb colour)
+{
+    const QImage rgb = page.convertToFormat(QImage::Format_RGB32);
+    int left = INT_MAX, top = INT_MAX, right = -1, bottom = -1;
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto *row = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
+        for (int x = 0; x < rgb.width(); ++x) {
+            const QRgb p = row[x];
+            if (std::abs(qRed(p) - qRed(colour)) < 40 &&
+                std::abs(qGreen(p) - qGreen(colour)) < 40 &&
+                std::abs(qBlue(p) - qBlue(colour)) < 40) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+        }
+    }
+    if (right < 0)
+        return {};
+    const double mm = 25.4 / raster_dpi;
+    return QRectF(left * mm, top * mm, (right - left + 1) * mm, (bottom - top + 1) * mm);
+}
+
+QImage filled(QSize size, QRgb colour)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+const QRgb header_colour = qRgb(220, 0, 0);
+const QRgb logo_colour = qRgb(0, 0, 220);
+
+// One printed page in a PDF file, as print_report prints it on paper.
+struct PrintedPage
+{
+    QTemporaryDir dir;
+    QString pdf = dir.filePath(QStringLiteral("seite.pdf"));
+    QRectF printable; // in millimetres on the paper
+    std::optional<QString> failure;
+    QList<QString> expected_lines;
+
+    PrintedPage(const AnalysisResult &result, const std::optional<QMarginsF> &margins = {},
+                QImage header = filled({900, 325}, header_colour),
+                QImage logo = filled({900, 240}, logo_colour))
+    {
+        const PinnedClock clock(pinned_now());
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        if (margins)
+            printer.setPageMargins(*margins, QPageLayout::Millimeter);
+        printable = printer.pageLayout().paintRect(QPageLayout::Millimeter);
+        failure = print_report_page(result, header, logo, printer);
+
+        RecordingSurface surface;
+        write_report_lines(result, surface, OutputKind::printer);
+        for (const RecordingSurface::Line &line : surface.lines) {
+            if (!line.empty)
+                expected_lines << line.text;
+        }
+    }
+};
+
+} // namespace
+
+class TestPrintedPage : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void page_data();
+    void page();
+    void logo_moves_up_when_lines_are_left_out();
+    void printer_that_cannot_start();
+    void missing_pictures_leave_their_place_empty();
+};
+
+void TestPrintedPage::page_data()
+{
+    QTest::addColumn<int>("age_days");
+    QTest::addColumn<std::optional<QMarginsF>>("margins");
+    QTest::addColumn<int>("line_count");
+
+    QTest::newRow("youngest, default margins") << 1 << std::optional<QMarginsF>() << 29;
+    QTest::newRow("all 34 lines, default margins") << 19634 << std::optional<QMarginsF>() << 32;
+    QTest::newRow("all 34 lines, wide margins")
+        << 19634 << std::optional<QMarginsF>(QMarginsF(20, 12, 5, 5)) << 32;
+}
+
+void TestPrintedPage::page()
+{
+    QFETCH(int, age_days);
+    QFETCH(std::optional<QMarginsF>, margins);
+    QFETCH(int, line_count);
+
+    const PrintedPage page(analysed_days_old(age_days), margins);
+    QVERIFY2(!page.failure, qPrintable(page.failure.value_or(QString())));
+    QCOMPARE(page_count(page.pdf), 1);
+    QCOMPARE(image_count(page.pdf), 2);
+
+    // The lines in order, at the left edge of the printable area, the first
+    // one's top 65 mm below the top of the printable area.
+    const QList<TextLine> lines = text_lines(page.pdf);
+    QList<QString> texts;
+    for (const TextLine &line : lines)
+        texts << line.text;
+    QCOMPARE(texts.size(), line_count);
+    QCOMPARE(texts, page.expected_lines);
+    const double first_top = lines.first().top - page.printable.top();
+    QVERIFY2(first_top >= 64.5 && first_top <= 66,
+             qPrintable(QStringLiteral("first line at %1 mm").arg(first_top)));
+    for (const TextLine &line : lines) {
+        const double left = line.left - page.printable.left();
+        QVERIFY2(left >= -0.1 && left < 1, qPrintable(line.text + QString::number(left)));
+    }
+
+    // The header picture above the text, the logo right below the last line.
+    const QImage raster_page = raster(page.pdf, page.dir);
+    QVERIFY(!raster_page.isNull());
+    const QRectF header = colour_area(raster_page, header_colour);
+    const QRectF logo = colour_area(raster_page, logo_colour);
+    // Edges are blended into one pixel of the raster on either side.
+    const double px = 25.4 / raster_dpi + 0.05;
+    const QPointF origin = page.printable.topLeft();
+    QVERIFY2(std::abs(header.left() - origin.x() - 8) <= px,
+             qPrintable(QString::number(header.left())));
+    QVERIFY(std::abs(header.top() - origin.y()) <= px);
+    QVERIFY(std::abs(header.width() - 180) <= 2 * px);
+    QVERIFY(std::abs(header.height() - 65) <= 2 * px);
+    QVERIFY(std::abs(logo.left() - origin.x() - 8) <= px);
+    QVERIFY(std::abs(logo.width() - 180) <= 2 * px);
+    QVERIFY(std::abs(logo.height() - 48) <= 2 * px);
+    const double gap = logo.top() - lines.last().bottom;
+    QVERIFY2(gap >= -px && gap < 1, qPrintable(QStringLiteral("gap %1 mm").arg(gap)));
+}
+
+void TestPrintedPage::logo_moves_up_when_lines_are_left_out()
+{
+    const PrintedPage young(analysed_days_old(104 * 7));
+    const PrintedPage old(analysed_days_old(937 * 7));
+    const QRectF young_logo = colour_area(raster(young.pdf, young.dir), logo_colour);
+    const QRectF old_logo = colour_area(raster(old.pdf, old.dir), logo_colour);
+
+    // Three lines of 12 points, each a little more than 12 points apart.
+    const double three_lines = 3 * 12 * mm_per_pt;
+    const double moved = old_logo.top() - young_logo.top();
+    QVERIFY2(moved > three_lines && moved < three_lines * 1.3,
+             qPrintable(QStringLiteral("moved %1 mm").arg(moved)));
+}
+
+void TestPrintedPage::printer_that_cannot_start()
+{
+    QTemporaryDir dir;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const QString pdf = dir.filePath(QStringLiteral("fehlt/seite.pdf"));
+    printer.setOutputFileName(pdf);
+
+    const PinnedClock clock(pinned_now());
+    QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
+    const std::optional<QString> failure =
+        print_report_page(eva(), filled({10, 10}, header_colour), QImage(), printer);
+    QVERIFY(failure.has_value());
+    QVERIFY(!failure->isEmpty());
+    QVERIFY(!QFile::exists(pdf));
+}
+
+void TestPrintedPage::missing_pictures_leave_their_place_empty()
+{
+    const PrintedPage page(eva(), {}, QImage(), QImage());
+    QVERIFY(!page.failure);
+    QCOMPARE(image_count(page.pdf), 0);
+    const QList<TextLine> lines = text_lines(page.pdf);
+    QCOMPARE(lines.size(), 32);
+    QVERIFY(std::abs(lines.first().top - page.printable.top() - 65) < 1);
+}
+
+int main(int argc, char **argv)
+{
+    // Printing needs the platform's fonts, but no window.
+    QApplication app(argc, argv);
+    TestPrintedPage test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "test_printed_page.moc"

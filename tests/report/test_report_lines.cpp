@@ -1,0 +1,355 @@
+#include "recording_surface.h"
+#include "report_fixture.h"
+#include "report_lines.h"
+
+#include <QRegularExpression>
+#include <QTest>
+
+namespace {
+
+// What each of the 34 report lines looks like, by its number; empty lines
+// are empty texts.
+QString line_pattern(int number)
+{
+    static const QList<QString> patterns = {
+        QStringLiteral("Auswertung des Geburtsdatums:"),
+        QString(),
+        QStringLiteral(
+            ".* wurde am \\d{1,2}\\.\\d{1,2}\\.\\d{4} geboren, das war ein [A-Za-z]+\\."),
+        QStringLiteral("Heute ist [A-Za-z]+ der \\d\\d\\.[A-Za-zä]+\\.\\d{4} und Sie sind heute:"),
+        QStringLiteral("\\d+ Wochen oder \\d+ Tage oder \\d+ Stunden alt\\."),
+        QStringLiteral(
+            "Wollen Sie wissen an welchen Wochentag Ihr Geburtstag in den nächsten Jahren"),
+        QStringLiteral("fällt\\?"),
+        QStringLiteral("\\d{4} : [A-Za-z]+"),
+        QStringLiteral("\\d{4} : [A-Za-z]+"),
+        QStringLiteral("\\d{4} : [A-Za-z]+"),
+        QStringLiteral("\\d{4} : [A-Za-z]+"),
+        QStringLiteral("\\d{4} : [A-Za-z]+"),
+        QStringLiteral("\\d{4} : [A-Za-z]+"),
+        QStringLiteral("\\d{4} : [A-Za-z]+"),
+        QStringLiteral("\\d{4} : [A-Za-z]+"),
+        QStringLiteral("\\d{4} : [A-Za-z]+"),
+        QStringLiteral("\\d{4} : [A-Za-z]+"),
+        QStringLiteral("Ihre Glückszahl für \\d{4} ist \\d+"),
+        QStringLiteral("Auf der Basis Ihres Geburtsdatums wurden folgende Lottozahlen \\(6 aus "
+                       "45\\) berechnet:"),
+        QStringLiteral("\\d+ \\d+ \\d+ \\d+ \\d+ \\d+"),
+        QStringLiteral("Hier einige Daten was Ihr Körper schon geleistet hat:"),
+        QStringLiteral("Ihr Herz hat \\d+ mal geschlagen\\."),
+        QStringLiteral("Ihre Lunge hat \\d+ Atemzüge getätigt\\."),
+        QStringLiteral("Ihr Herz hat \\d+ Liter Blut durch Ihren Körper gepumpt"),
+        QStringLiteral("Sie haben \\d+ Liter Magensaft produziert\\."),
+        QStringLiteral("Sie haben \\d+ Liter Gallensaft erzeugt\\."),
+        QStringLiteral("Sie haben \\d+ Mahlzeiten zu sich genommen\\."),
+        QStringLiteral("Sie haben \\d+ mal das WC besucht\\."),
+        QStringLiteral("Sie hätten \\d+ ccm Blut spenden können"),
+        QStringLiteral("Sie hätten \\d+ mal Ihre Zähne putzen sollen"),
+        QStringLiteral("Sie hätten \\d+ mal Ihren Zahnarzt besuchen sollen"),
+        QString(),
+        QStringLiteral("Quendra \\d+\\.\\d+ – ein Programm der Quendra-Werkstatt · Kontakt: "
+                       "post@quendra\\.example\\.org"),
+        QStringLiteral("www\\.quendra\\.example\\.org"),
+    };
+    return patterns.at(number - 1);
+}
+
+RecordingSurface written(const AnalysisResult &result, OutputKind kind = OutputKind::printer)
+{
+    const PinnedClock clock(pinned_now());
+    RecordingSurface surface;
+    write_report_lines(result, surface, kind);
+    return surface;
+}
+
+QList<int> all_line_numbers()
+{
+    QList<int> numbers;
+    for (int n = 1; n <= 34; ++n)
+        numbers << n;
+    return numbers;
+}
+
+QList<int> line_numbers_without(std::initializer_list<int> left_out)
+{
+    QList<int> numbers = all_line_numbers();
+    for (int n : left_out)
+        numbers.removeOne(n);
+    return numbers;
+}
+
+} // namespace
+
+class TestReportLines : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void line_sequence_data();
+    void line_sequence();
+    void attributes_data();
+    void attributes();
+    void font_name_set_once_before_line_one();
+    void both_outputs_write_the_same_lines();
+    void eva_example();
+    void lottery_heading_data();
+    void lottery_heading();
+    void names_written_as_entered_data();
+    void names_written_as_entered();
+    void clock_read_when_the_line_is_written_data();
+    void clock_read_when_the_line_is_written();
+};
+
+void TestReportLines::line_sequence_data()
+{
+    QTest::addColumn<int>("age_days");
+    QTest::addColumn<QList<int>>("line_numbers");
+
+    const QList<int> young = line_numbers_without({29, 30, 31});
+    const QList<int> no_blood = line_numbers_without({29});
+    QTest::newRow("1 day old") << 1 << young;
+    QTest::newRow("104 weeks and 6 days") << 104 * 7 + 6 << young;
+    QTest::newRow("105 weeks") << 105 * 7 << no_blood;
+    QTest::newRow("936 weeks and 6 days") << 936 * 7 + 6 << no_blood;
+    QTest::newRow("937 weeks") << 937 * 7 << all_line_numbers();
+    QTest::newRow("50000 days") << 50000 << all_line_numbers();
+}
+
+void TestReportLines::line_sequence()
+{
+    QFETCH(int, age_days);
+    QFETCH(QList<int>, line_numbers);
+
+    const RecordingSurface surface = written(analysed_days_old(age_days));
+    QCOMPARE(surface.lines.size(), line_numbers.size());
+    for (qsizetype i = 0; i < line_numbers.size(); ++i) {
+        const int number = line_numbers.at(i);
+        const RecordingSurface::Line &line = surface.lines.at(i);
+        const QString pattern = line_pattern(number);
+        QVERIFY2(line.empty == pattern.isNull(),
+                 qPrintable(QStringLiteral("line %1 (%2)").arg(number).arg(line.text)));
+        if (!line.empty)
+            QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(pattern))
+                         .match(line.text)
+                         .hasMatch(),
+                     qPrintable(QStringLiteral("line %1: \"%2\"").arg(number).arg(line.text)));
+    }
+}
+
+void TestReportLines::attributes_data()
+{
+    QTest::addColumn<OutputKind>("kind");
+    QTest::addColumn<QList<double>>("sizes");
+
+    // Line by line, 1 to 34, in points.
+    const QList<double> printed = {16, 12, 12, 12, 14, 14, 14, 12, 12, 12, 12, 12,
+                                   12, 12, 12, 12, 12, 12, 12, 14, 14, 12, 12, 12,
+                                   12, 12, 12, 12, 12, 12, 12, 12, 9,  9};
+    const QList<double> screen = {10, 8, 8, 8, 9, 9, 9, 8, 8, 8, 8, 8, 8, 8, 8, 8,   8,
+                                  8,  8, 9, 9, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 6.5, 6.5};
+    QTest::newRow("printer") << OutputKind::printer << printed;
+    QTest::newRow("screen") << OutputKind::screen << screen;
+}
+
+void TestReportLines::attributes()
+{
+    QFETCH(OutputKind, kind);
+    QFETCH(QList<double>, sizes);
+
+    const QList<int> bold = {1, 6, 7, 21};
+    const QList<int> underlined = {1};
+    const RecordingSurface surface = written(eva(), kind);
+    QCOMPARE(surface.lines.size(), 34);
+    for (int number = 1; number <= 34; ++number) {
+        const RecordingSurface::Line &line = surface.lines.at(number - 1);
+        const QByteArray where = "line " + QByteArray::number(number);
+        QVERIFY2(line.size == sizes.at(number - 1), where.constData());
+        QVERIFY2(line.bold == bold.contains(number), where.constData());
+        QVERIFY2(line.underline == underlined.contains(number), where.constData());
+        QVERIFY2(line.font_name == QStringLiteral("Times New Roman"), where.constData());
+    }
+}
+
+void TestReportLines::font_name_set_once_before_line_one()
+{
+    const RecordingSurface surface = written(analysed_days_old(300));
+    QCOMPARE(surface.calls.filter(QStringLiteral("set_font_name")).size(), 1);
+    QCOMPARE(surface.calls.first(), QStringLiteral("set_font_name Times New Roman"));
+    // The composition leaves the position alone: the outputs decide where it
+    // starts.
+    QVERIFY(surface.calls.filter(QStringLiteral("set_y")).isEmpty());
+}
+
+void TestReportLines::both_outputs_write_the_same_lines()
+{
+    const AnalysisResult result = eva();
+    const RecordingSurface screen = written(result, OutputKind::screen);
+    const RecordingSurface printer = written(result, OutputKind::printer);
+    QCOMPARE(screen.texts(), printer.texts());
+    for (qsizetype i = 0; i < screen.lines.size(); ++i) {
+        QCOMPARE(screen.lines.at(i).empty, printer.lines.at(i).empty);
+        QCOMPARE(screen.lines.at(i).bold, printer.lines.at(i).bold);
+        QCOMPARE(screen.lines.at(i).underline, printer.lines.at(i).underline);
+        QCOMPARE(screen.lines.at(i).size, printer.lines.at(i).size / 2 + 2);
+    }
+}
+
+void TestReportLines::eva_example()
+{
+    const AnalysisResult r = eva();
+    const auto n = [](std::int64_t value) { return QString::number(value); };
+    QStringList lottery;
+    for (int number : r.lottery_numbers)
+        lottery << n(number);
+
+    const QList<QString> expected = {
+        QStringLiteral("Auswertung des Geburtsdatums:"),
+        QString(),
+        QStringLiteral("Eva wurde am 5.3.1973 geboren, das war ein Montag."),
+        QStringLiteral("Heute ist Sonntag der 06.Dezember.2026 und Sie sind heute:"),
+        QStringLiteral("2804 Wochen oder 19634 Tage oder 471230 Stunden alt."),
+        QStringLiteral(
+            "Wollen Sie wissen an welchen Wochentag Ihr Geburtstag in den nächsten Jahren"),
+        QStringLiteral("fällt?"),
+        QStringLiteral("2027 : Freitag"),
+        QStringLiteral("2028 : Sonntag"),
+        QStringLiteral("2029 : Montag"),
+        QStringLiteral("2030 : Dienstag"),
+        QStringLiteral("2031 : Mittwoch"),
+        QStringLiteral("2032 : Freitag"),
+        QStringLiteral("2033 : Samstag"),
+        QStringLiteral("2034 : Sonntag"),
+        QStringLiteral("2035 : Montag"),
+        QStringLiteral("2036 : Mittwoch"),
+        QStringLiteral("Ihre Glückszahl für 2026 ist ") + n(r.lucky_number),
+        QStringLiteral("Auf der Basis Ihres Geburtsdatums wurden folgende Lottozahlen (6 aus 45) "
+                       "berechnet:"),
+        lottery.join(QLatin1Char(' ')),
+        QStringLiteral("Hier einige Daten was Ihr Körper schon geleistet hat:"),
+        QStringLiteral("Ihr Herz hat ") + n(r.heartbeats) + QStringLiteral(" mal geschlagen."),
+        QStringLiteral("Ihre Lunge hat ") + n(r.breaths) + QStringLiteral(" Atemzüge getätigt."),
+        QStringLiteral("Ihr Herz hat ") + n(r.blood_litres) +
+            QStringLiteral(" Liter Blut durch Ihren Körper gepumpt"),
+        QStringLiteral("Sie haben ") + n(r.gastric_juice_litres) +
+            QStringLiteral(" Liter Magensaft produziert."),
+        QStringLiteral("Sie haben ") + n(r.bile_litres) +
+            QStringLiteral(" Liter Gallensaft erzeugt."),
+        QStringLiteral("Sie haben ") + n(r.meals) + QStringLiteral(" Mahlzeiten zu sich genommen."),
+        QStringLiteral("Sie haben ") + n(r.toilet_visits) + QStringLiteral(" mal das WC besucht."),
+        QStringLiteral("Sie hätten ") + n(r.blood_donation_ccm) +
+            QStringLiteral(" ccm Blut spenden können"),
+        QStringLiteral("Sie hätten ") + n(r.tooth_brushings) +
+            QStringLiteral(" mal Ihre Zähne putzen sollen"),
+        QStringLiteral("Sie hätten ") + n(r.dentist_visits) +
+            QStringLiteral(" mal Ihren Zahnarzt besuchen sollen"),
+        QString(),
+        QStringLiteral("Quendra 2.0 – ein Programm der Quendra-Werkstatt · Kontakt: "
+                       "post@quendra.example.org"),
+        QStringLiteral("www.quendra.example.org"),
+    };
+    const RecordingSurface surface = written(r);
+    QCOMPARE(surface.texts(), expected);
+
+    // Six different numbers, ascending, each within the lottery.
+    for (std::size_t i = 0; i < r.lottery_numbers.size(); ++i) {
+        QVERIFY(r.lottery_numbers[i] >= 1 && r.lottery_numbers[i] <= 45);
+        if (i > 0)
+            QVERIFY(r.lottery_numbers[i - 1] < r.lottery_numbers[i]);
+    }
+}
+
+void TestReportLines::lottery_heading_data()
+{
+    QTest::addColumn<int>("variant");
+    QTest::addColumn<QString>("heading");
+
+    QTest::newRow("6 aus 45") << 45
+                              << QStringLiteral("Auf der Basis Ihres Geburtsdatums wurden folgende "
+                                                "Lottozahlen (6 aus 45) berechnet:");
+    QTest::newRow("6 aus 49") << 49
+                              << QStringLiteral("Auf der Basis Ihres Geburtsdatums wurden folgende "
+                                                "Lottozahlen (6 aus 49) berechnet:");
+}
+
+void TestReportLines::lottery_heading()
+{
+    QFETCH(int, variant);
+    QFETCH(QString, heading);
+
+    const QList<QString> lines = written(eva(variant)).texts();
+    const QList<QString> other = written(eva(variant == 45 ? 49 : 45)).texts();
+    QCOMPARE(lines.at(18), heading);
+    // Only the heading and the numbers below it depend on the lottery.
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i != 18 && i != 19)
+            QCOMPARE(lines.at(i), other.at(i));
+    }
+}
+
+void TestReportLines::names_written_as_entered_data()
+{
+    QTest::addColumn<QString>("name");
+
+    QTest::newRow("blanks") << QStringLiteral("Anna Maria  von der Au");
+    QTest::newRow("leading and trailing blanks") << QStringLiteral(" Eva ");
+    QTest::newRow("punctuation") << QStringLiteral("O'Brien, J. (jr.) - Dr.!?;:");
+    QTest::newRow("umlauts") << QStringLiteral("Jürgen Öztürk-Weiß, Ärzte & Äpfel");
+    QTest::newRow("markup") << QStringLiteral("<b>Eva</b> &amp; %1");
+    QTest::newRow("single letter") << QStringLiteral("E");
+}
+
+void TestReportLines::names_written_as_entered()
+{
+    QFETCH(QString, name);
+
+    const AnalysisResult result = analysed(QStringLiteral("05031973"), name);
+    const QList<QString> lines = written(result).texts();
+    QCOMPARE(lines.at(2), name + QStringLiteral(" wurde am 5.3.1973 geboren, das war ein Montag."));
+}
+
+void TestReportLines::clock_read_when_the_line_is_written_data()
+{
+    QTest::addColumn<int>("switch_after_line");
+    QTest::addColumn<QString>("today_line");
+    QTest::addColumn<QString>("lucky_year");
+
+    const QString new_year =
+        QStringLiteral("Heute ist Freitag der 01.Januar.2027 und Sie sind heute:");
+    const QString old_year =
+        QStringLiteral("Heute ist Donnerstag der 31.Dezember.2026 und Sie sind heute:");
+    QTest::newRow("midnight before line 4") << 3 << new_year << QStringLiteral("2027");
+    QTest::newRow("midnight between lines 4 and 18") << 4 << old_year << QStringLiteral("2027");
+    QTest::newRow("midnight after line 18") << 18 << old_year << QStringLiteral("2026");
+}
+
+void TestReportLines::clock_read_when_the_line_is_written()
+{
+    QFETCH(int, switch_after_line);
+    QFETCH(QString, today_line);
+    QFETCH(QString, lucky_year);
+
+    const QDateTime before_midnight(QDate(2026, 12, 31), QTime(23, 59, 59));
+    const QDateTime after_midnight(QDate(2027, 1, 1), QTime(0, 0, 1));
+    const AnalysisResult result =
+        analysed(QStringLiteral("05031973"), QStringLiteral("Eva"), 45, before_midnight);
+
+    const PinnedClock clock(before_midnight);
+    RecordingSurface surface;
+    surface.after_line = [&](int lines) {
+        if (lines == switch_after_line)
+            set_clock([after_midnight] { return after_midnight; });
+    };
+    write_report_lines(result, surface, OutputKind::screen);
+
+    const QList<QString> lines = surface.texts();
+    QCOMPARE(lines.at(3), today_line);
+    QCOMPARE(lines.at(17), QStringLiteral("Ihre Glückszahl für ") + lucky_year +
+                               QStringLiteral(" ist ") + QString::number(result.lucky_number));
+    // The figures themselves stay those of the analysis.
+    QCOMPARE(lines.at(4), QString::number(result.age_weeks) + QStringLiteral(" Wochen oder ") +
+                              QString::number(result.age_days) + QStringLiteral(" Tage oder ") +
+                              QString::number(result.age_hours) + QStringLiteral(" Stunden alt."));
+}
+
+QTEST_GUILESS_MAIN(TestReportLines)
+#include "test_report_lines.moc"
