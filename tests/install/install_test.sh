@@ -1,0 +1,158 @@
+#!/usr/bin/env bash
+# Installs the build tree into a temporary prefix and starts the installed
+# program through its command link from an unrelated directory, on a private
+# X server:
+#   - with all six pictures it opens its options window and keeps running;
+#   - without kopf.jpg it shows an error box instead and ends with a non-zero
+#     status, even though the current directory holds every picture.
+# usage: install_test.sh CMAKE BUILD_DIR VERSION
+set -euo pipefail
+
+cmake=$1
+build=$2
+version=$3
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# shellcheck source=layout.sh
+source "$here/layout.sh"
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/quendra-install.XXXXXX")
+xvfb_pid=
+program_pid=
+
+cleanup() {
+    if [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null; then
+        kill -KILL "$program_pid" 2>/dev/null || true
+        { wait "$program_pid" || true; } 2>/dev/null
+    fi
+    if [ -n "$xvfb_pid" ]; then
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+    fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+prefix=$work/prefix
+if ! "$cmake" --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1; then
+    cat "$work/install.log" >&2
+    fail "cmake --install failed"
+fi
+check_installed_tree "$prefix" "$version"
+echo "installed tree is complete"
+
+if ! command -v Xvfb >/dev/null || ! command -v xdotool >/dev/null; then
+    echo "SKIP: starting the installed program needs Xvfb and xdotool"
+    exit 77
+fi
+
+# A private X server on a free display; it writes the display number to fd 3
+# once it accepts connections.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 100); do
+    [ -s "$work/display" ] && break
+    kill -0 "$xvfb_pid" 2>/dev/null || { cat "$work/xvfb.log" >&2; fail "Xvfb did not start"; }
+    sleep 0.1
+done
+[ -s "$work/display" ] || fail "Xvfb reported no display"
+export DISPLAY=:$(head -n 1 "$work/display")
+unset XAUTHORITY WAYLAND_DISPLAY
+export QT_QPA_PLATFORM=xcb
+export XDG_RUNTIME_DIR=$work/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+
+# Visible windows of the running program, one "id<TAB>title" a line.
+program_windows() {
+    local id
+    for id in $(xdotool search --onlyvisible --pid "$program_pid" 2>/dev/null); do
+        printf '%s\t%s\n' "$id" "$(xdotool getwindowname "$id" 2>/dev/null)"
+    done
+}
+
+# Starts the installed command from directory $1, output to $2.
+start_program() {
+    (cd "$1" && exec "$prefix/bin/quendra") >"$2" 2>&1 &
+    program_pid=$!
+}
+
+# Waits up to $1 seconds for a visible window of the program; prints them.
+wait_for_windows() {
+    local windows
+    for _ in $(seq $(($1 * 10))); do
+        windows=$(program_windows)
+        if [ -n "$windows" ]; then
+            printf '%s\n' "$windows"
+            return 0
+        fi
+        kill -0 "$program_pid" 2>/dev/null || return 1
+        sleep 0.1
+    done
+    return 1
+}
+
+# --- All pictures present: the options window opens and the program stays. ---
+mkdir "$work/elsewhere"
+start_program "$work/elsewhere" "$work/good.log"
+windows=$(wait_for_windows 20) || {
+    cat "$work/good.log" >&2
+    fail "the installed program showed no window (exited: $(kill -0 "$program_pid" 2>/dev/null && echo no || echo yes))"
+}
+# The options window comes up over the main window once the main window is active.
+for _ in $(seq 100); do
+    grep -q $'\tProgrammoptionen$' <<<"$windows" && break
+    sleep 0.1
+    windows=$(program_windows)
+done
+grep -q $'\tProgrammoptionen$' <<<"$windows" || {
+    printf '%s\n' "$windows" >&2
+    fail "the options window \"Programmoptionen\" did not appear"
+}
+# The professor changes his face every second from the picture files; a few
+# seconds later he must still be running, with no error box in between.
+sleep 4
+kill -0 "$program_pid" 2>/dev/null || {
+    cat "$work/good.log" >&2
+    fail "the installed program ended on its own"
+}
+windows=$(program_windows)
+unexpected=$(grep -v -e $'\tProgrammoptionen$' -e $'\tRirezavezerivadur' <<<"$windows" || true)
+[ -z "$unexpected" ] || fail "unexpected window besides the options window: $unexpected"
+echo "installed program runs with its options window open"
+kill -KILL "$program_pid"
+{ wait "$program_pid" || true; } 2>/dev/null
+program_pid=
+
+# --- Without kopf.jpg: error box, then a non-zero exit. ---
+# The current directory holds all six pictures: a program that looked there
+# instead of beside its own file would start normally.
+for picture in "${pictures[@]}"; do
+    cp "$prefix/lib/quendra/$picture" "$work/elsewhere/"
+done
+rm "$prefix/lib/quendra/kopf.jpg"
+start_program "$work/elsewhere" "$work/bad.log"
+windows=$(wait_for_windows 20) || {
+    cat "$work/bad.log" >&2
+    kill -0 "$program_pid" 2>/dev/null && fail "without kopf.jpg the program neither showed a window nor ended"
+    fail "without kopf.jpg the program ended without an error box"
+}
+if grep -q $'\tProgrammoptionen$' <<<"$windows"; then
+    fail "without kopf.jpg beside it the program still opened its options window"
+fi
+echo "error box: \"$(head -n 1 <<<"$windows" | cut -f 2)\""
+# Confirm the box with Return; the program must then end, and not in success.
+# The box is looked up afresh for every try: Qt may replace a window's native
+# handle right after showing it.
+for _ in $(seq 50); do
+    kill -0 "$program_pid" 2>/dev/null || break
+    box=$(program_windows | grep -v $'\tProgrammoptionen$' | head -n 1 | cut -f 1)
+    if [ -n "$box" ]; then
+        xdotool key --window "$box" Return 2>/dev/null || true
+    fi
+    sleep 0.2
+done
+kill -0 "$program_pid" 2>/dev/null && fail "the program did not end after its error box was confirmed"
+status=0
+wait "$program_pid" || status=$?
+program_pid=
+[ "$status" -ne 0 ] || fail "without kopf.jpg the program ended with status 0"
+echo "without kopf.jpg: error, exit status $status"

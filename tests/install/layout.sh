@@ -1,0 +1,78 @@
+# Checks of an installed Quendra tree, shared by the install and package tests.
+# Source it; call check_installed_tree PREFIX VERSION.
+
+pictures=(kopf.jpg logo.jpg P_normal.jpg P_smile.jpg P_böse.jpg p_roben.jpg)
+app_id=org.example.quendra
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+# PREFIX is the installation prefix (the folder holding bin/, lib/, share/).
+check_installed_tree() {
+    local prefix=$1 version=$2
+    local program_dir=$prefix/lib/quendra
+    local program=$program_dir/quendra
+
+    [ -f "$program" ] && [ ! -L "$program" ] || fail "no program file at $program"
+    [ -x "$program" ] || fail "$program is not executable"
+
+    # The program reads its pictures from its own directory, so all six must
+    # lie right beside it, under their exact names.
+    local picture
+    for picture in "${pictures[@]}"; do
+        [ -f "$program_dir/$picture" ] || fail "$picture is not beside the program in $program_dir"
+        [ -s "$program_dir/$picture" ] || fail "$program_dir/$picture is empty"
+    done
+
+    # The command on PATH: a relative link, so that it also holds inside a
+    # staging directory or a package, and it must lead to the program file.
+    local command=$prefix/bin/quendra
+    [ -L "$command" ] || fail "$command is not a symbolic link"
+    local target
+    target=$(readlink "$command")
+    case $target in
+    /*) fail "$command points to the absolute path $target" ;;
+    esac
+    [ "$(readlink -f "$command")" = "$(readlink -f "$program")" ] ||
+        fail "$command leads to $(readlink -f "$command"), not to $program"
+
+    # The menu entry starts the command and names an icon that is installed.
+    local desktop=$prefix/share/applications/$app_id.desktop
+    [ -f "$desktop" ] || fail "no menu entry $desktop"
+    local exec_line icon_name
+    exec_line=$(sed -n 's/^Exec=//p' "$desktop")
+    icon_name=$(sed -n 's/^Icon=//p' "$desktop")
+    [ "${exec_line%% *}" = quendra ] || fail "the menu entry runs '$exec_line', not quendra"
+    [ "$icon_name" = "$app_id" ] || fail "the menu entry names the icon '$icon_name'"
+    compgen -G "$prefix/share/icons/hicolor/*/apps/$icon_name.*" >/dev/null ||
+        fail "no icon $icon_name in $prefix/share/icons/hicolor"
+    [ -f "$prefix/share/icons/hicolor/scalable/apps/$icon_name.svg" ] ||
+        fail "no scalable icon $icon_name.svg"
+    local size
+    for size in 16 32 48 256; do
+        [ -f "$prefix/share/icons/hicolor/${size}x${size}/apps/$icon_name.png" ] ||
+            fail "no ${size}x${size} icon $icon_name.png"
+    done
+
+    # The software-centre description: the release of this build, and the
+    # menu entry it launches.
+    local metainfo=$prefix/share/metainfo/$app_id.metainfo.xml
+    [ -f "$metainfo" ] || fail "no AppStream file $metainfo"
+    grep -q "<release version=\"$version\"" "$metainfo" ||
+        fail "$metainfo has no release $version"
+    grep -q "<launchable type=\"desktop-id\">$app_id.desktop</launchable>" "$metainfo" ||
+        fail "$metainfo does not launch $app_id.desktop"
+    grep -q "<id>$app_id</id>" "$metainfo" || fail "$metainfo has another id than $app_id"
+
+    # The validators, where this machine has them.
+    if command -v desktop-file-validate >/dev/null; then
+        desktop-file-validate "$desktop" || fail "desktop-file-validate rejects $desktop"
+    fi
+    if command -v appstreamcli >/dev/null; then
+        local verdict
+        verdict=$(appstreamcli validate --no-net "$metainfo" 2>&1) ||
+            fail "appstreamcli rejects $metainfo: $verdict"
+    fi
+}
