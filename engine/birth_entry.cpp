@@ -1,6 +1,7 @@
 #include "birth_entry.h"
 
 #include <QDate>
+#include <QTimeZone>
 
 #include <limits>
 
@@ -64,7 +65,9 @@ std::optional<DayCount> count_days_back(const QString &entry, const QDateTime &n
 {
     // Walking back day by day and comparing "ddMMyyyy" texts accepts exactly
     // the eight-ASCII-digit entries that name a real date 1 to 50000 days ago;
-    // reading that date directly gives the same answer in constant time.
+    // reading that date directly gives the same answer in constant time. It
+    // also finds a date on which a clock change skipped now's time of day,
+    // which the walk writes as a neighbouring date and so never finds.
     if (entry.size() != 8)
         return std::nullopt;
     for (QChar c : entry) {
@@ -77,7 +80,18 @@ std::optional<DayCount> count_days_back(const QString &entry, const QDateTime &n
     const qint64 days = date.daysTo(now.date());
     if (days < 1 || days > max_days_back)
         return std::nullopt;
-    return DayCount{static_cast<int>(days), now.addDays(-days)};
+    QDateTime birth_date = now.addDays(-days);
+    if (birth_date.date() != date) {
+        // A clock change skipped now's time of day on that date, and moving
+        // it out of the gap crossed midnight. The date is what counts: take
+        // the moment of that day nearest to now's time of day.
+        const bool late = now.time() >= QTime(12, 0);
+        if (now.timeSpec() == Qt::TimeZone)
+            birth_date = late ? date.endOfDay(now.timeZone()) : date.startOfDay(now.timeZone());
+        else
+            birth_date = late ? date.endOfDay(now.timeSpec()) : date.startOfDay(now.timeSpec());
+    }
+    return DayCount{static_cast<int>(days), birth_date};
 }
 
 std::optional<AcceptedEntry> accept_birth_entry(const QString &entry, const QString &name,

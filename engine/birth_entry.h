@@ -50,7 +50,8 @@ int numeric_value(QStringView text);
 std::optional<CheckedEntry> check_birth_entry(const QString &entry, int current_year);
 
 /// Finds k in 1..50000 with (now - k days) written as ddMMyyyy equal to the
-/// entry; nullopt when there is none. now is read once by the caller.
+/// entry; nullopt when there is none. now is read once by the caller, and
+/// birth_date always lies on the entered date, clock changes or not.
 std::optional<DayCount> count_days_back(const QString &entry, const QDateTime &now);
 
 /// Checks and searches one date entry against one reading of now;
