@@ -16,10 +16,10 @@
 #include "body_statistics.h"
 #include "calendar.h"
 #include "clock.h"
-#include "report_locale.h"
 #include "lottery.h"
+#include "report_locale.h"
 
 /// Every figure of one analysis from an accepted entry: calendar facts,
-/// body statistics, then the seeded lucky draw. Reads now for the hour.
-AnalysisResult analyse_entry(const AcceptedEntry &entry, int lottery_variant,
-                             const QDateTime &now);
+/// body statistics, then the seeded lucky draw, and today's weekday, long
+/// date and year as of now. Takes the hour and the seed's year from now.
+AnalysisResult analyse_entry(const AcceptedEntry &entry, int lottery_variant, const QDateTime &now);
