@@ -39,8 +39,7 @@ BodyStatistics compute_body_statistics(std::int64_t age_days, std::int64_t age_w
     s.bile_litres = floor_product(age_hours, bile_litres_per_hour);
     s.meals = floor_product(age_days, meals_per_day);
     s.toilet_visits = floor_product(age_days, toilet_visits_per_day);
-    s.blood_donation_ccm =
-        floor_product(age_weeks - blood_donation_from_weeks, blood_ccm_per_week);
+    s.blood_donation_ccm = floor_product(age_weeks - blood_donation_from_weeks, blood_ccm_per_week);
     s.tooth_brushings = floor_product(age_days, tooth_brushings_per_day);
     s.dentist_visits = floor_product(age_weeks - dental_care_from_weeks, dentist_visits_per_week);
     s.show_blood_donation = age_weeks > blood_donation_from_weeks;

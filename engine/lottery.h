@@ -16,8 +16,8 @@ int lottery_seed(int birth_year, int birth_month, int current_year);
 
 struct LuckyDraw
 {
-    int lucky_number = 0;               // 1 to 100
-    std::array<int, 6> lottery_numbers{};// distinct, ascending, 1 to variant
+    int lucky_number = 0;                 // 1 to 100
+    std::array<int, 6> lottery_numbers{}; // distinct, ascending, 1 to variant
 };
 
 /// Seeds the shared generator, draws the lucky number first, then six
