@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QScreen>
 #include <QTranslator>
 
 int main(int argc, char *argv[])
@@ -27,6 +28,10 @@ int main(int argc, char *argv[])
         QApplication::installTranslator(&qt_german);
 
     Quendra window;
+    // Without a window manager nobody honours the full-screen request, so the
+    // window takes the screen's geometry itself as well.
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        window.setGeometry(screen->geometry());
     window.showFullScreen();
     window.activateWindow();
     return QApplication::exec();

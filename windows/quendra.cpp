@@ -6,7 +6,7 @@
 #include "drawing_area.h"
 #include "engine.h"
 #include "pictures.h"
-#include "printed_page.h"
+#include "printed_report.h"
 #include "program_state.h"
 #include "read_birth_entry.h"
 #include "report_lines.h"
@@ -186,7 +186,7 @@ void Quendra::a_bildschirm()
     // Figures and drawing in one go: nothing may run in between.
     const AnalysisResult result =
         analyse_entry(*entry, options_window().read_lottery_variant(), now());
-    DrawingArea &blatt = window.blatt();
+    DrawingArea &blatt = *window.blatt();
     blatt.clear();
     write_report_lines(result, blatt, OutputKind::screen);
 
