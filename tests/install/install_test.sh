@@ -118,6 +118,13 @@ windows=$(program_windows)
 unexpected=$(grep -v -e $'\tProgrammoptionen$' -e $'\tRirezavezerivadur' <<<"$windows" || true)
 [ -z "$unexpected" ] || fail "unexpected window besides the options window: $unexpected"
 echo "installed program runs with its options window open"
+# Docks and task bars find the menu entry of a window by its class.
+if command -v xprop >/dev/null; then
+    wm_class=$(sed -n 's/^StartupWMClass=//p' "$prefix/share/applications/$app_id.desktop")
+    window=$(head -n 1 <<<"$windows" | cut -f 1)
+    xprop -id "$window" WM_CLASS | grep -q ", \"$wm_class\"$" ||
+        fail "the window class is $(xprop -id "$window" WM_CLASS), the menu entry expects \"$wm_class\""
+fi
 kill -KILL "$program_pid"
 { wait "$program_pid" || true; } 2>/dev/null
 program_pid=

@@ -47,9 +47,16 @@ field() {
 # and what Qt loads at run time without linking it.
 depends=$(field Depends)
 echo "Depends: $depends"
-for package in libqt6widgets6 libqt6printsupport6 libqt6core6 libstdc++6 \
-    libqt6gui6 fonts-liberation qt6-translations-l10n; do
-    grep -Eq "(^|, )$package( |,|$)" <<<"$depends" || fail "Depends lacks $package"
+depends_on() {
+    local entry
+    while IFS= read -r entry; do
+        [ "${entry%% *}" = "$1" ] && return 0
+    done < <(sed 's/, */\n/g' <<<"$depends")
+    return 1
+}
+for package in libqt6widgets6 libqt6printsupport6 libqt6gui6 libqt6core6 libstdc++6 \
+    fonts-liberation qt6-translations-l10n; do
+    depends_on "$package" || fail "Depends lacks $package"
 done
 
 # Unpack as dpkg would and check the tree under /usr.
