@@ -1,2 +1,48 @@
 #pragma once
-// Placeholder: the options window is being written.
+
+#include <QDialog>
+
+#include <memory>
+
+class QRadioButton;
+
+namespace Ui {
+class Dialog;
+}
+
+// The options window: asked once at start whether each analysis is shown or
+// printed and which lottery is drawn. Its start button is the only way out;
+// afterwards it stays hidden, and its option buttons answer the two queries
+// until the program ends.
+class Dialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit Dialog(QWidget *parent = nullptr);
+    ~Dialog() override;
+
+    /// The option button `Lotto` index 0 (6 aus 45, upper) or 1 (6 aus 49).
+    QRadioButton *Lotto(int index) const;
+    /// The option button `Ausdruck` index 0 (printout, upper) or 1 (screen).
+    QRadioButton *Ausdruck(int index) const;
+
+    /// True when each analysis goes straight to the printer.
+    bool printout_selected() const;
+    /// 45 or 49: how many numbers the lottery is drawn from.
+    int read_lottery_variant() const;
+
+    // Escape would reject the dialog; the start button is the only way out.
+    void reject() override;
+
+protected:
+    bool event(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void start_program();
+
+    std::unique_ptr<Ui::Dialog> ui;
+    bool placed_once = false;
+};
