@@ -1,0 +1,217 @@
+// The options window's behaviour: the two queries, the start button as the
+// only way out, the focus on the start button and the first placement.
+
+#include "dialog.h"
+#include "program_state.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+
+class TestOptionsWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void defaults();
+    void queries_data();
+    void queries();
+    void start_button_ends_modal_show();
+    void keyboard_confirms_defaults();
+    void no_way_out_but_start_button_data();
+    void no_way_out_but_start_button();
+    void focus_returns_to_start_button();
+    void centred_first_then_left_where_moved();
+
+private:
+    QPushButton *start_button() const
+    {
+        return dialog->findChild<QPushButton *>(QStringLiteral("Command1"));
+    }
+    // Runs the dialog modally and calls step once it is active; false if the
+    // window had to be closed by force.
+    bool exec_with(const std::function<void()> &step);
+
+    std::unique_ptr<Dialog> dialog;
+};
+
+void TestOptionsWindow::init()
+{
+    program_state().options_confirmed = false;
+    dialog = std::make_unique<Dialog>();
+}
+
+void TestOptionsWindow::cleanup()
+{
+    dialog.reset();
+    program_state().options_confirmed = false;
+}
+
+bool TestOptionsWindow::exec_with(const std::function<void()> &step)
+{
+    QTimer::singleShot(0, dialog.get(), [this, step] {
+        if (!QTest::qWaitForWindowActive(dialog.get())) {
+            qWarning("options window did not become active");
+        }
+        step();
+    });
+    // A watchdog, so that a window that stays open fails the test instead of hanging it.
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, dialog.get(), [this] {
+        program_state().options_confirmed = true;
+        dialog->hide();
+    });
+    watchdog.start(5000);
+    dialog->exec();
+    return watchdog.isActive();
+}
+
+void TestOptionsWindow::defaults()
+{
+    QVERIFY(dialog->Lotto(0)->isChecked());
+    QVERIFY(!dialog->Lotto(1)->isChecked());
+    QVERIFY(!dialog->Ausdruck(0)->isChecked());
+    QVERIFY(dialog->Ausdruck(1)->isChecked());
+    QCOMPARE(dialog->printout_selected(), false);
+    QCOMPARE(dialog->read_lottery_variant(), 45);
+}
+
+void TestOptionsWindow::queries_data()
+{
+    QTest::addColumn<int>("ausdruck");
+    QTest::addColumn<int>("lotto");
+    QTest::addColumn<bool>("printout");
+    QTest::addColumn<int>("variant");
+
+    QTest::newRow("screen, 6 aus 45") << 1 << 0 << false << 45;
+    QTest::newRow("screen, 6 aus 49") << 1 << 1 << false << 49;
+    QTest::newRow("printout, 6 aus 45") << 0 << 0 << true << 45;
+    QTest::newRow("printout, 6 aus 49") << 0 << 1 << true << 49;
+}
+
+void TestOptionsWindow::queries()
+{
+    QFETCH(int, ausdruck);
+    QFETCH(int, lotto);
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+    // Clicked on the circle, as the user does; each click clears the other
+    // button of its group.
+    const auto click = [](QRadioButton *button) {
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+    };
+    click(dialog->Ausdruck(ausdruck));
+    click(dialog->Lotto(lotto));
+    QVERIFY(dialog->Ausdruck(ausdruck)->isChecked());
+    QVERIFY(dialog->Lotto(lotto)->isChecked());
+    QVERIFY(!dialog->Ausdruck(1 - ausdruck)->isChecked());
+    QVERIFY(!dialog->Lotto(1 - lotto)->isChecked());
+
+    QTest::mouseClick(start_button(), Qt::LeftButton);
+    QVERIFY(dialog->isHidden());
+    // The choice holds after the window is gone.
+    QTEST(dialog->printout_selected(), "printout");
+    QTEST(dialog->read_lottery_variant(), "variant");
+}
+
+void TestOptionsWindow::start_button_ends_modal_show()
+{
+    bool confirmed_before_click = true;
+    QVERIFY(exec_with([&] {
+        confirmed_before_click = program_state().options_confirmed;
+        QTest::mouseClick(start_button(), Qt::LeftButton);
+    }));
+    QVERIFY(!confirmed_before_click);
+    QVERIFY(program_state().options_confirmed);
+    QVERIFY(dialog->isHidden());
+}
+
+void TestOptionsWindow::keyboard_confirms_defaults()
+{
+    // The start button has the focus, so Enter alone starts with the defaults.
+    QWidget *focused = nullptr;
+    QVERIFY(exec_with([&] {
+        focused = QApplication::focusWidget();
+        QTest::keyClick(focused, Qt::Key_Return);
+    }));
+    QCOMPARE(focused, start_button());
+    QVERIFY(program_state().options_confirmed);
+    QCOMPARE(dialog->printout_selected(), false);
+    QCOMPARE(dialog->read_lottery_variant(), 45);
+}
+
+void TestOptionsWindow::no_way_out_but_start_button_data()
+{
+    QTest::addColumn<bool>("escape");
+    QTest::newRow("Escape key") << true;
+    QTest::newRow("window manager's close") << false;
+}
+
+void TestOptionsWindow::no_way_out_but_start_button()
+{
+    QFETCH(bool, escape);
+    bool visible_after_attempt = false;
+    bool confirmed_after_attempt = true;
+    QVERIFY(exec_with([&] {
+        if (escape) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        } else {
+            dialog->windowHandle()->close();
+        }
+        QCoreApplication::processEvents();
+        visible_after_attempt = dialog->isVisible();
+        confirmed_after_attempt = program_state().options_confirmed;
+        QTest::mouseClick(start_button(), Qt::LeftButton);
+    }));
+    QVERIFY(visible_after_attempt);
+    QVERIFY(!confirmed_after_attempt);
+    QVERIFY(program_state().options_confirmed);
+}
+
+void TestOptionsWindow::focus_returns_to_start_button()
+{
+    QWidget other;
+    other.resize(100, 100);
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+    QCOMPARE(QApplication::focusWidget(), start_button());
+
+    dialog->Lotto(1)->setFocus();
+    QCOMPARE(QApplication::focusWidget(), dialog->Lotto(1));
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    dialog->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+    QCOMPARE(QApplication::focusWidget(), start_button());
+}
+
+void TestOptionsWindow::centred_first_then_left_where_moved()
+{
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+    const QRect screen = dialog->screen()->availableGeometry();
+    const QPoint offset = dialog->frameGeometry().center() - screen.center();
+    QVERIFY2(offset.manhattanLength() <= 2, "not centred on the screen");
+
+    // Where the user leaves it, it opens again: moved through the window
+    // system, as a drag on the title bar does.
+    const QPoint moved = dialog->pos() + QPoint(-40, 30);
+    dialog->windowHandle()->setFramePosition(moved);
+    QTRY_COMPARE(dialog->pos(), moved);
+    dialog->hide();
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+    QCOMPARE(dialog->pos(), moved);
+}
+
+QTEST_MAIN(TestOptionsWindow)
+#include "test_options_window.moc"
