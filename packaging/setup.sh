@@ -13,7 +13,7 @@ cd "$here"
 run_packages=(
     cmake ninja-build g++ pkgconf
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
-    fonts-liberation
+    fonts-liberation qt6-translations-l10n tzdata
 )
 # What the tests need on top: an X server and a keyboard robot for the
 # end-to-end tests, a private CUPS scheduler and the PDF tools to read back
@@ -22,7 +22,7 @@ test_packages=(
     xvfb xauth xdotool x11-utils
     cups cups-client cups-bsd poppler-utils
     clang libclang-rt-14-dev
-    dpkg-dev file
+    dpkg-dev file libbenchmark-dev
 )
 
 as_root() {
