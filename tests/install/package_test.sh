@@ -62,6 +62,13 @@ done
 # Unpack as dpkg would and check the tree under /usr.
 dpkg-deb --extract "$deb" "$work/root"
 check_installed_tree "$work/root/usr" "$version"
+# What Debian expects of every package: its copyright and changelog, and a
+# manual page for each command.
+for file in share/doc/quendra/copyright share/doc/quendra/changelog.gz share/man/man1/quendra.1.gz; do
+    [ -s "$work/root/usr/$file" ] || fail "the package lacks /usr/$file"
+done
+zcat "$work/root/usr/share/doc/quendra/changelog.gz" | head -n 1 | grep -q "^quendra ($version) " ||
+    fail "the changelog does not start with version $version"
 # Nothing outside /usr.
 outside=$(cd "$work/root" && find . -mindepth 1 -maxdepth 1 ! -name usr)
 [ -z "$outside" ] || fail "the package installs outside /usr: $outside"
