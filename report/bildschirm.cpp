@@ -3,6 +3,7 @@
 #include "drawing_area.h"
 #include "ui_bildschirm.h"
 
+#include <QCloseEvent>
 #include <QEvent>
 
 bildschirm::bildschirm(QWidget *parent)
@@ -30,4 +31,17 @@ bool bildschirm::event(QEvent *event)
     if (event->type() == QEvent::WindowActivate)
         ui->Command1->setFocus(Qt::ActiveWindowFocusReason);
     return QDialog::event(event);
+}
+
+void bildschirm::closeEvent(QCloseEvent *event)
+{
+    // The user's close request arrives from the window system: refused, as
+    // the window has no close command. The program's own close, including
+    // the one QApplication sends every window when it quits, ends the window.
+    if (event->spontaneous()) {
+        event->ignore();
+        return;
+    }
+    done(QDialog::Rejected);
+    event->accept();
 }

@@ -13,7 +13,9 @@ class bildschirm;
 // The report window: the sheet `blatt` with the last screen report, a button
 // that prints it and a button that sends the window away for the next person.
 // It has no close command of its own: Escape and the window manager's close
-// request leave it open; only Command1 hides it, which ends exec().
+// request leave it open; Command1 hides it, which ends exec(). Closing it from
+// the program (close(), or the application quitting) still works, so that it
+// never holds up the end of the program.
 class bildschirm : public QDialog
 {
     Q_OBJECT
@@ -35,6 +37,7 @@ signals:
 
 protected:
     bool event(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     std::unique_ptr<Ui::bildschirm> ui;
