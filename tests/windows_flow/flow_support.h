@@ -1,0 +1,424 @@
+#pragma once
+
+// Helpers for driving the running program inside the test process.
+//
+// The report routines run modally inside the key handler, so a test cannot
+// wait for a window and then click it from its own stack: it would never get
+// control back. Instead a Driver acts from the event loop when a condition
+// holds ("when the report window is up, click Command1"), while the test
+// presses the key that starts everything. ScriptedPrompts stands in for the
+// boxes, answering from a queue and recording what it was asked; a scripted
+// box can also stay "open" for a while, running the event loop like a real
+// modal box does.
+
+#include "bildschirm.h"
+#include "clock.h"
+#include "dialog.h"
+#include "drawing_area.h"
+#include "engine.h"
+#include "program_state.h"
+#include "prompts.h"
+#include "quendra.h"
+#include "read_birth_entry.h"
+#include "report_lines.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+
+#include <cstring>
+#include <deque>
+#include <functional>
+#include <memory>
+
+namespace flow {
+
+/// What happened, in order: boxes asked, windows shown and hidden, the end.
+/// Tests compare it as a whole, so a missing or an extra step shows at once.
+inline QStringList &log()
+{
+    static QStringList entries;
+    return entries;
+}
+
+/// Steps of the log, written as plain text.
+inline QStringList steps(std::initializer_list<const char *> names)
+{
+    QStringList list;
+    for (const char *name : names)
+        list.append(QString::fromUtf8(name));
+    return list;
+}
+
+/// Runs the event loop until condition holds or timeout_ms have passed, as a
+/// modal box would while the user looks at it. True when the condition held;
+/// events that were already pending may have run since, so a test that must
+/// act in a short moment acts through a Driver instead.
+inline bool wait_until(const std::function<bool()> &condition, int timeout_ms = 10000)
+{
+    if (condition())
+        return true;
+    bool held = false;
+    QEventLoop loop;
+    QTimer poll;
+    poll.setInterval(1);
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (!held && condition()) {
+            held = true;
+            loop.quit();
+        }
+    });
+    QTimer give_up;
+    give_up.setSingleShot(true);
+    QObject::connect(&give_up, &QTimer::timeout, &loop, &QEventLoop::quit);
+    poll.start();
+    give_up.start(timeout_ms);
+    loop.exec();
+    return held;
+}
+
+/// The date prompt, two lines joined by CR LF, the second with a leading blank.
+inline QString date_prompt()
+{
+    return QStringLiteral("Gib Dein Geburtsdatum ein (TTMMJJJJ)\r\n Zum Beispiel: 24011973");
+}
+
+/// One question put to the prompt layer.
+struct Asked
+{
+    enum Kind { input, error, yes_no };
+    Kind kind;
+    QString text;
+    QString title;
+};
+
+/// The prompt layer with answers from a queue. An exhausted queue answers
+/// like a cancelled box: empty text, No.
+class ScriptedPrompts final : public Prompts
+{
+public:
+    QStringList text_answers;
+    QList<bool> yes_no_answers;
+    QList<Asked> asked;
+    /// Runs while a box is "open", before it answers.
+    std::function<void(const Asked &)> while_open;
+
+    QString ask_text(const QString &prompt, const QString &title) override
+    {
+        record({Asked::input, prompt, title});
+        return text_answers.isEmpty() ? QString() : text_answers.takeFirst();
+    }
+
+    void show_error(const QString &text, const QString &title) override
+    {
+        record({Asked::error, text, title});
+    }
+
+    bool ask_yes_no(const QString &text, const QString &title) override
+    {
+        record({Asked::yes_no, text, title});
+        return !yes_no_answers.isEmpty() && yes_no_answers.takeFirst();
+    }
+
+private:
+    void record(const Asked &question)
+    {
+        asked.append(question);
+        switch (question.kind) {
+        case Asked::input:
+            // Only the exact prompts count as the date and the name question.
+            log().append(question.title != QStringLiteral("Eingabe") ? QStringLiteral("ask text")
+                         : question.text == date_prompt()            ? QStringLiteral("ask date")
+                         : question.text == QStringLiteral("Gib Deinen Namen ein")
+                             ? QStringLiteral("ask name")
+                             : QStringLiteral("ask text"));
+            break;
+        case Asked::error:
+            log().append(QStringLiteral("error"));
+            break;
+        case Asked::yes_no:
+            log().append(QStringLiteral("yes/no"));
+            break;
+        }
+        if (while_open)
+            while_open(question);
+    }
+};
+
+/// Acts from the event loop: each step waits until its condition holds and
+/// then runs its action, one step after the other. A step that is not
+/// reached in time is recorded as a failure and every dialog is hidden, so
+/// that the modal loops unwind and the test can report it.
+class Driver
+{
+public:
+    explicit Driver(int step_timeout_ms = 20000) : step_timeout_ms(step_timeout_ms) {}
+    ~Driver() { alive.reset(); }
+
+    void when(const QString &name, std::function<bool()> condition, std::function<void()> action)
+    {
+        steps.push_back({name, std::move(condition), std::move(action)});
+        if (steps.size() == 1) {
+            waited.start();
+            schedule();
+        }
+    }
+
+    bool done() const { return steps.empty() && failure.isEmpty(); }
+    QString failure;
+
+private:
+    struct Step
+    {
+        QString name;
+        std::function<bool()> condition;
+        std::function<void()> action;
+    };
+
+    void schedule()
+    {
+        // A fresh single-shot timer each time: a timer never fires again
+        // while its own slot is still running, and an action may block in a
+        // modal loop for long.
+        std::weak_ptr<int> guard = alive;
+        QTimer::singleShot(1, qApp, [this, guard] {
+            if (!guard.expired())
+                poll();
+        });
+    }
+
+    void poll()
+    {
+        if (steps.empty())
+            return;
+        schedule();
+        Step &front = steps.front();
+        if (front.condition()) {
+            const std::function<void()> action = std::move(front.action);
+            steps.pop_front();
+            waited.start();
+            action();
+            return;
+        }
+        if (waited.elapsed() > step_timeout_ms) {
+            failure = QStringLiteral("never reached: ") + front.name;
+            steps.clear();
+            for (QWidget *window : QApplication::topLevelWidgets())
+                if (auto *dialog = qobject_cast<QDialog *>(window); dialog && dialog->isVisible())
+                    dialog->hide();
+        }
+    }
+
+    int step_timeout_ms;
+    std::deque<Step> steps;
+    QElapsedTimer waited;
+    std::shared_ptr<int> alive = std::make_shared<int>(0);
+};
+
+/// Logs every showing and hiding of the options and report windows.
+class WindowWatcher : public QObject
+{
+public:
+    WindowWatcher() { qApp->installEventFilter(this); }
+    ~WindowWatcher() override { qApp->removeEventFilter(this); }
+
+    /// Runs when the report window is shown, before it is painted.
+    std::function<void()> on_report_shown;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if ((event->type() == QEvent::Show || event->type() == QEvent::Hide) &&
+            !event->spontaneous()) {
+            const QString name = watched->objectName();
+            auto *widget = qobject_cast<QWidget *>(watched);
+            if (widget && widget->isWindow() &&
+                (name == QStringLiteral("bildschirm") || name == QStringLiteral("Dialog"))) {
+                const bool shown = event->type() == QEvent::Show;
+                log().append((shown ? QStringLiteral("show ") : QStringLiteral("hide ")) + name);
+                if (shown && name == QStringLiteral("bildschirm") && on_report_shown)
+                    on_report_shown();
+            }
+        }
+        return false;
+    }
+};
+
+/// A fixed now for the whole test, so that the reports can be redrawn.
+inline QDateTime fixed_now()
+{
+    return QDateTime(QDate(2024, 6, 15), QTime(14, 30));
+}
+
+inline QLabel *control(Quendra &window, const char *name)
+{
+    return window.findChild<QLabel *>(QString::fromLatin1(name));
+}
+
+inline QString bubble(Quendra &window)
+{
+    return control(window, "blase")->text();
+}
+
+inline QPushButton *button(QWidget *window, const char *name)
+{
+    return window ? window->findChild<QPushButton *>(QString::fromLatin1(name)) : nullptr;
+}
+
+inline bool report_shown(Quendra &window)
+{
+    return window.report_window() && window.report_window()->isVisible();
+}
+
+/// The report window is up and has the keyboard.
+inline bool report_active(Quendra &window)
+{
+    return report_shown(window) && window.report_window()->isActiveWindow();
+}
+
+inline void click(QWidget *widget)
+{
+    QTest::mouseClick(widget, Qt::LeftButton);
+}
+
+/// A key pressed on the main window, delivered as the window system would.
+inline void press(Quendra &window, Qt::Key key, Qt::KeyboardModifiers modifiers = {})
+{
+    QTest::keyClick(window.windowHandle(), key, modifiers);
+}
+
+/// The report sheet as it would show one entry's report, drawn on a report
+/// window of our own.
+inline QImage expected_report(const QString &date, const QString &name, int lottery_variant)
+{
+    const std::optional<AcceptedEntry> entry = accept_birth_entry(date, name, now());
+    if (!entry)
+        return {};
+    bildschirm reference;
+    DrawingArea &sheet = *reference.blatt();
+    sheet.clear();
+    write_report_lines(analyse_entry(*entry, lottery_variant, now()), sheet, OutputKind::screen);
+    return sheet.image();
+}
+
+/// Passes the lines on to a sheet and notes where each one went.
+class LineRecorder final : public ReportSurface
+{
+public:
+    struct Line
+    {
+        QString text;
+        double top;
+        double bottom;
+    };
+
+    explicit LineRecorder(DrawingArea &sheet) : sheet(sheet) {}
+    QList<Line> lines;
+
+    void set_font_name(const QString &name) override { sheet.set_font_name(name); }
+    void set_font_size(double points) override { sheet.set_font_size(points); }
+    void set_bold(bool bold) override { sheet.set_bold(bold); }
+    void set_underline(bool underline) override { sheet.set_underline(underline); }
+    void write_line(const QString &text) override
+    {
+        const double top = sheet.get_y();
+        sheet.write_line(text);
+        lines.append({text, top, sheet.get_y()});
+    }
+    void write_empty_line() override { sheet.write_empty_line(); }
+    double get_y() const override { return sheet.get_y(); }
+    void set_y(double y) override { sheet.set_y(y); }
+
+private:
+    DrawingArea &sheet;
+};
+
+/// The lines of one entry's screen report, with their places on the sheet.
+inline QList<LineRecorder::Line> report_lines(const QString &date, const QString &name,
+                                              int lottery_variant)
+{
+    const std::optional<AcceptedEntry> entry = accept_birth_entry(date, name, now());
+    if (!entry)
+        return {};
+    bildschirm reference;
+    LineRecorder recorder(*reference.blatt());
+    write_report_lines(analyse_entry(*entry, lottery_variant, now()), recorder, OutputKind::screen);
+    return recorder.lines;
+}
+
+/// An empty sheet of the same size.
+inline QImage blank_sheet()
+{
+    bildschirm reference;
+    return reference.blatt()->image();
+}
+
+/// The rows (top to bottom, inclusive) in which two images of the same size
+/// differ; an empty pair when they are equal.
+inline std::pair<int, int> differing_rows(const QImage &a, const QImage &b)
+{
+    int first = -1;
+    int last = -1;
+    const QImage left = a.convertToFormat(QImage::Format_RGB32);
+    const QImage right = b.convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < left.height(); ++y) {
+        if (std::memcmp(left.constScanLine(y), right.constScanLine(y),
+                        static_cast<std::size_t>(left.bytesPerLine())) != 0) {
+            if (first < 0)
+                first = y;
+            last = y;
+        }
+    }
+    return {first, last};
+}
+
+/// One running program: the main window with scripted boxes, shown, active
+/// and past its options window.
+class Session
+{
+public:
+    ScriptedPrompts prompts;
+    Driver driver;
+    WindowWatcher watcher;
+    std::unique_ptr<Quendra> window;
+
+    /// Starts the program; choose runs on the options window before its
+    /// start button is clicked. False (with the reason in failure) when the
+    /// program did not get to its speech.
+    bool start(double time_scale, const std::function<void(Dialog &)> &choose = {})
+    {
+        Quendra::set_time_scale(time_scale);
+        window = std::make_unique<Quendra>(&prompts);
+        Quendra *main = window.get();
+        driver.when(
+            QStringLiteral("options window shown"),
+            [main] { return main->options_window().isVisible(); },
+            [main, choose] {
+                if (choose)
+                    choose(main->options_window());
+                click(button(&main->options_window(), "Command1"));
+            });
+        window->show();
+        window->activateWindow();
+        if (!wait_until([main] { return main->presenter().script_running(); })) {
+            failure = QStringLiteral("the speech did not start: ") + driver.failure;
+            return false;
+        }
+        if (!wait_until([main] { return main->isActiveWindow(); })) {
+            failure = QStringLiteral("the main window did not become active");
+            return false;
+        }
+        return true;
+    }
+
+    QString failure;
+};
+
+} // namespace flow

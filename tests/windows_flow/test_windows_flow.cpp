@@ -1,0 +1,709 @@
+// The running program in one process, on the offscreen platform: the options
+// window at the start, any key to a screen report, the entry's cancel and
+// error paths, the report window, the professor's hand-over and the end of
+// the program. The boxes answer from a script; the timers run a hundred
+// times faster than in real life.
+
+#include "flow_support.h"
+
+#include <QProcess>
+#include <QSignalSpy>
+
+using namespace flow;
+
+namespace {
+
+constexpr double time_scale = 0.01; // a typewriter tick every millisecond
+
+const QString screen_sentence =
+    QStringLiteral("Ich rechne nun und gleich kannst Du Deine Quendra anschauen.");
+
+QString sentence(int index)
+{
+    return Presenter::sentences()[static_cast<std::size_t>(index)];
+}
+
+// The bubble shows at least the first characters of a sentence.
+bool shows_start_of(Quendra &window, int index, int characters)
+{
+    const QString shown = bubble(window);
+    return shown.size() >= characters && sentence(index).startsWith(shown);
+}
+
+bool default_pointer(const QWidget &window)
+{
+    return window.cursor().shape() == Qt::ArrowCursor;
+}
+
+} // namespace
+
+class TestWindowsFlow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void options_window_once_and_modal_at_the_first_activation();
+    void options_decide_the_report_data();
+    void options_decide_the_report();
+    void any_key_starts_a_screen_report_data();
+    void any_key_starts_a_screen_report();
+    void a_key_during_a_running_report_is_ignored();
+    void cancelled_entry_data();
+    void cancelled_entry();
+    void invalid_date_then_a_valid_one();
+    void report_window_shows_only_the_last_report();
+    void face_frozen_while_the_sentence_is_typed();
+    void sentence_one_after_a_report_data();
+    void sentence_one_after_a_report();
+    void exit_confirmation_data();
+    void exit_confirmation();
+    void yes_inside_a_running_report_wait();
+    void closing_the_main_window_ends_the_program();
+    void the_process_ends_at_once_data();
+    void the_process_ends_at_once();
+
+private:
+    Quendra &window() { return *session->window; }
+    Presenter &presenter() { return session->window->presenter(); }
+    ScriptedPrompts &prompts() { return session->prompts; }
+    Driver &driver() { return session->driver; }
+
+    // Starts the program past its options window; the log starts empty.
+    bool begin(const std::function<void(Dialog &)> &choose = {});
+    // Answers the entry, presses key and sends the report window away with
+    // Command1 once it has the keyboard.
+    void run_report(const QString &date, const QString &name, Qt::Key key = Qt::Key_A);
+
+    std::unique_ptr<Session> session;
+    QList<int> ended;
+};
+
+void TestWindowsFlow::initTestCase()
+{
+    // Never leave the test process: record the end instead.
+    set_program_end_handler([this](int status) {
+        ended.append(status);
+        log().append(QStringLiteral("end %1").arg(status));
+    });
+    set_clock([] { return fixed_now(); });
+}
+
+void TestWindowsFlow::init()
+{
+    log().clear();
+    ended.clear();
+    program_state() = ProgramState{};
+    session = std::make_unique<Session>();
+}
+
+void TestWindowsFlow::cleanup()
+{
+    session.reset();
+}
+
+bool TestWindowsFlow::begin(const std::function<void(Dialog &)> &choose)
+{
+    if (!session->start(time_scale, choose)) {
+        qWarning("%s", qPrintable(session->failure));
+        return false;
+    }
+    log().clear();
+    return true;
+}
+
+void TestWindowsFlow::run_report(const QString &date, const QString &name, Qt::Key key)
+{
+    prompts().text_answers = {date, name};
+    Quendra *main = session->window.get();
+    driver().when(
+        QStringLiteral("report window active"), [main] { return report_active(*main); },
+        [main] { click(button(main->report_window(), "Command1")); });
+    press(window(), key);
+    QVERIFY2(driver().done(), qPrintable(driver().failure));
+}
+
+void TestWindowsFlow::options_window_once_and_modal_at_the_first_activation()
+{
+    bool modal = false;
+    bool main_window_blocked = false;
+    QVERIFY(begin([&](Dialog &options) {
+        modal = QApplication::activeModalWidget() == &options;
+        // No analysis before the options are confirmed.
+        press(window(), Qt::Key_A);
+        main_window_blocked = prompts().asked.isEmpty() && !window().report_window();
+    }));
+    QVERIFY(modal);
+    QVERIFY(main_window_blocked);
+    QVERIFY(program_state().options_confirmed);
+    QVERIFY(!window().options_window().isVisible());
+
+    // The main window becomes active again after another window and after
+    // a report: the options window stays away.
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QVERIFY(wait_until([&] { return other.isActiveWindow(); }));
+    window().activateWindow();
+    QVERIFY(wait_until([&] { return window().isActiveWindow(); }));
+    run_report(QStringLiteral("24011973"), QStringLiteral("Eva"));
+    QVERIFY(wait_until([&] { return window().isActiveWindow(); }));
+    QVERIFY(!wait_until([&] { return window().options_window().isVisible(); }, 200));
+    QVERIFY(!log().contains(QStringLiteral("show Dialog")));
+}
+
+void TestWindowsFlow::options_decide_the_report_data()
+{
+    QTest::addColumn<bool>("choose_49");
+    QTest::addColumn<int>("variant");
+    QTest::newRow("defaults: screen, 6 aus 45") << false << 45;
+    QTest::newRow("Deutschland 6 aus 49") << true << 49;
+}
+
+void TestWindowsFlow::options_decide_the_report()
+{
+    QFETCH(bool, choose_49);
+    QFETCH(int, variant);
+    QVERIFY(begin([&](Dialog &options) {
+        if (choose_49)
+            click(options.Lotto(1));
+    }));
+    QVERIFY(!window().options_window().printout_selected());
+    QCOMPARE(window().options_window().read_lottery_variant(), variant);
+
+    run_report(QStringLiteral("24011973"), QStringLiteral("Eva"));
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(log(), steps({"ask date", "ask name", "show bildschirm", "hide bildschirm"}));
+
+    const QImage shown = window().report_window()->blatt()->image();
+    QVERIFY(shown == expected_report(QStringLiteral("24011973"), QStringLiteral("Eva"), variant));
+    if (variant == 49) {
+        // Only the lottery heading and the numbers below it differ from the
+        // 6 aus 45 report; the lucky number above them stays.
+        const QImage other = expected_report(QStringLiteral("24011973"), QStringLiteral("Eva"), 45);
+        QCOMPARE(other.size(), shown.size());
+        const QList<LineRecorder::Line> lines_45 =
+            report_lines(QStringLiteral("24011973"), QStringLiteral("Eva"), 45);
+        const QList<LineRecorder::Line> lines_49 =
+            report_lines(QStringLiteral("24011973"), QStringLiteral("Eva"), 49);
+        QCOMPARE(lines_49.size(), lines_45.size());
+        QStringList changed;
+        double top = 1e9;
+        double bottom = -1;
+        for (qsizetype i = 0; i < lines_49.size(); ++i) {
+            if (lines_49[i].text != lines_45[i].text) {
+                changed.append(lines_49[i].text);
+                top = std::min(top, lines_49[i].top * shown.devicePixelRatio());
+                bottom = std::max(bottom, lines_49[i].bottom * shown.devicePixelRatio());
+            }
+        }
+        QCOMPARE(changed.size(), 2);
+        QVERIFY2(changed.first().contains(QStringLiteral("6 aus 49")), qPrintable(changed.first()));
+        const auto [first, last] = differing_rows(shown, other);
+        QVERIFY2(first >= std::floor(top) && last < std::ceil(bottom) && first >= 0,
+                 qPrintable(QStringLiteral("rows %1 to %2 differ, lottery lines are %3 to %4")
+                                .arg(first)
+                                .arg(last)
+                                .arg(top)
+                                .arg(bottom)));
+    }
+}
+
+void TestWindowsFlow::any_key_starts_a_screen_report_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::newRow("letter") << int(Qt::Key_A);
+    QTest::newRow("digit") << int(Qt::Key_5);
+    QTest::newRow("space") << int(Qt::Key_Space);
+    QTest::newRow("Return") << int(Qt::Key_Return);
+    QTest::newRow("Escape") << int(Qt::Key_Escape);
+    QTest::newRow("Tab") << int(Qt::Key_Tab);
+    QTest::newRow("F5") << int(Qt::Key_F5);
+    QTest::newRow("Shift alone") << int(Qt::Key_Shift);
+    QTest::newRow("Ctrl alone") << int(Qt::Key_Control);
+    QTest::newRow("Alt alone") << int(Qt::Key_Alt);
+    QTest::newRow("Meta alone") << int(Qt::Key_Meta);
+    QTest::newRow("Caps Lock") << int(Qt::Key_CapsLock);
+}
+
+void TestWindowsFlow::any_key_starts_a_screen_report()
+{
+    QFETCH(int, key);
+    QVERIFY(begin());
+    prompts().text_answers = {QStringLiteral("24011973"), QStringLiteral("Eva")};
+    Quendra *main = session->window.get();
+    driver().when(
+        QStringLiteral("report window active"), [main] { return report_active(*main); },
+        [main] { click(button(main->report_window(), "Command1")); });
+    press(window(), Qt::Key(key));
+    QVERIFY2(driver().done(), qPrintable(driver().failure));
+    QCOMPARE(log(), steps({"ask date", "ask name", "show bildschirm", "hide bildschirm"}));
+    QCOMPARE(presenter().reports_running(), 0);
+}
+
+void TestWindowsFlow::a_key_during_a_running_report_is_ignored()
+{
+    QVERIFY(begin());
+    Quendra *main = session->window.get();
+    int reports_while_waiting = -1;
+    driver().when(
+        QStringLiteral("the report's sentence is being typed"),
+        [main] {
+            return main->presenter().reports_running() == 1 && !bubble(*main).isEmpty() &&
+                   !main->presenter().speech_finished;
+        },
+        [&] {
+            press(*main, Qt::Key_B);
+            press(*main, Qt::Key_Shift);
+            reports_while_waiting = main->presenter().reports_running();
+        });
+    run_report(QStringLiteral("24011973"), QStringLiteral("Eva"));
+    QCOMPARE(reports_while_waiting, 1);
+    QCOMPARE(log(), steps({"ask date", "ask name", "show bildschirm", "hide bildschirm"}));
+
+    // Nothing was queued, and the next key starts the next report.
+    QVERIFY(!wait_until([&] { return !prompts().asked.isEmpty() && log().size() > 4; }, 200));
+    run_report(QStringLiteral("05031980"), QStringLiteral("Max"));
+    QCOMPARE(log().size(), 8);
+}
+
+void TestWindowsFlow::cancelled_entry_data()
+{
+    QTest::addColumn<QStringList>("answers");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("at the date") << QStringList{QString()} << steps({"ask date"});
+    QTest::newRow("at the name") << QStringList{QStringLiteral("24011973"), QString()}
+                                 << steps({"ask date", "ask name"});
+}
+
+void TestWindowsFlow::cancelled_entry()
+{
+    QFETCH(QStringList, answers);
+    QFETCH(QStringList, expected);
+    QVERIFY(begin());
+    // What an earlier screen report kept.
+    program_state().last_date_text = QStringLiteral("05031980");
+    program_state().last_name = QStringLiteral("Max");
+
+    QSignalSpy faces(&presenter(), &Presenter::face_chosen);
+    QSignalSpy face_ticks(window().Timer1, &QTimer::timeout);
+    QStringList bubbles_while_asked;
+    int faces_while_asked = 0;
+    int face_ticks_while_asked = 0;
+    // Each box stays open for a few face ticks.
+    prompts().while_open = [&](const Asked &) {
+        const int faces_before = faces.size();
+        const int ticks_before = face_ticks.size();
+        wait_until([&] {
+            bubbles_while_asked.append(bubble(window()));
+            return face_ticks.size() >= ticks_before + 3;
+        });
+        faces_while_asked += faces.size() - faces_before;
+        face_ticks_while_asked += face_ticks.size() - ticks_before;
+    };
+    prompts().text_answers = answers;
+    QSignalSpy captions(&presenter(), &Presenter::caption_changed);
+    press(window(), Qt::Key_A);
+
+    QCOMPARE(log(), expected);
+    QVERIFY(face_ticks_while_asked >= 3);
+    QCOMPARE(faces_while_asked, 0);
+    bubbles_while_asked.removeDuplicates();
+    QCOMPARE(bubbles_while_asked, QStringList{QString()});
+    QCOMPARE(program_state().last_date_text, QStringLiteral("05031980"));
+    QCOMPARE(program_state().last_name, QStringLiteral("Max"));
+    QVERIFY(!report_shown(window()));
+    QVERIFY(default_pointer(window()));
+    QCOMPARE(presenter().reports_running(), 0);
+
+    // The faces change again and the professor starts over.
+    const int faces_after = faces.size();
+    QVERIFY(wait_until([&] { return faces.size() >= faces_after + 2; }));
+    QVERIFY(wait_until([&] { return shows_start_of(window(), 0, 5); }));
+    QStringList shown;
+    for (const QList<QVariant> &caption : captions)
+        if (!caption.first().toString().isEmpty())
+            shown.append(caption.first().toString());
+    QVERIFY(!shown.isEmpty());
+    QCOMPARE(shown.first(), QStringLiteral("H"));
+    QCOMPARE(presenter().script_sentence(), 0);
+}
+
+void TestWindowsFlow::invalid_date_then_a_valid_one()
+{
+    QVERIFY(begin());
+    Quendra *main = session->window.get();
+    QSignalSpy faces(&presenter(), &Presenter::face_chosen);
+
+    bool typed_during_error = false;
+    int faces_during_error = -1;
+    prompts().while_open = [&](const Asked &question) {
+        if (question.kind != Asked::error)
+            return;
+        const int before = faces.size();
+        typed_during_error = wait_until([&] { return bubble(*main) == screen_sentence; });
+        faces_during_error = faces.size() - before;
+    };
+    prompts().text_answers = {QStringLiteral("31021973"), QStringLiteral("Eva"),
+                              QStringLiteral("24011973"), QStringLiteral("Eva")};
+
+    bool hourglass_while_waiting = false;
+    bool drawn_before_waiting = false;
+    driver().when(
+        QStringLiteral("typing the report's sentence after the second entry"),
+        [&] {
+            const QString shown = bubble(*main);
+            return prompts().text_answers.isEmpty() && !shown.isEmpty() &&
+                   shown.size() < screen_sentence.size();
+        },
+        [&] {
+            hourglass_while_waiting = main->cursor().shape() == Qt::WaitCursor;
+            drawn_before_waiting = main->report_window()->blatt()->image() != blank_sheet();
+        });
+    QString bubble_at_show;
+    bool finished_at_show = false;
+    bool pointer_at_show = false;
+    session->watcher.on_report_shown = [&] {
+        bubble_at_show = bubble(*main);
+        finished_at_show = main->presenter().speech_finished;
+        pointer_at_show = default_pointer(*main);
+    };
+    QWidget *focus_at_open = nullptr;
+    driver().when(
+        QStringLiteral("report window active"), [main] { return report_active(*main); },
+        [&] {
+            focus_at_open = QApplication::focusWidget();
+            click(button(main->report_window(), "Command1"));
+        });
+    press(window(), Qt::Key_A);
+    QVERIFY2(driver().done(), qPrintable(driver().failure));
+
+    QCOMPARE(log(), steps({"ask date", "ask name", "error", "ask date", "ask name",
+                           "show bildschirm", "hide bildschirm"}));
+    const Asked error = prompts().asked.at(2);
+    QCOMPARE(error.text, QStringLiteral("Du hast das Datum falsch eingeben ! Gib das Datum im "
+                                        "Format TTMMJJJJ also z.B.: 24011973 ein !"));
+    QCOMPARE(error.title, QStringLiteral("falsches Geburtsdatum"));
+    QVERIFY(typed_during_error);
+    QCOMPARE(faces_during_error, 0);
+    QVERIFY(hourglass_while_waiting);
+    QVERIFY(drawn_before_waiting);
+    QCOMPARE(bubble_at_show, screen_sentence);
+    QVERIFY(finished_at_show);
+    QVERIFY(pointer_at_show);
+    QCOMPARE(focus_at_open, button(main->report_window(), "Command1"));
+    QVERIFY(main->report_window()->blatt()->image() ==
+            expected_report(QStringLiteral("24011973"), QStringLiteral("Eva"), 45));
+    QCOMPARE(program_state().last_date_text, QStringLiteral("24011973"));
+    QCOMPARE(program_state().last_name, QStringLiteral("Eva"));
+}
+
+void TestWindowsFlow::report_window_shows_only_the_last_report()
+{
+    QVERIFY(begin());
+    const QImage blank = blank_sheet();
+
+    run_report(QStringLiteral("24011973"), QStringLiteral("Eva"));
+    const QImage first = window().report_window()->blatt()->image();
+    QVERIFY(first != blank);
+    QVERIFY(first == expected_report(QStringLiteral("24011973"), QStringLiteral("Eva"), 45));
+
+    run_report(QStringLiteral("05031980"), QStringLiteral("Max"));
+    const QImage second = window().report_window()->blatt()->image();
+    QVERIFY(second != first);
+    QVERIFY(second == expected_report(QStringLiteral("05031980"), QStringLiteral("Max"), 45));
+
+    // A cancelled report leaves the last drawing alone and shows nothing.
+    prompts().text_answers.clear();
+    press(window(), Qt::Key_A);
+    QVERIFY(window().report_window()->blatt()->image() == second);
+    QCOMPARE(log(), steps({"ask date", "ask name", "show bildschirm", "hide bildschirm", "ask date",
+                           "ask name", "show bildschirm", "hide bildschirm", "ask date"}));
+}
+
+void TestWindowsFlow::face_frozen_while_the_sentence_is_typed()
+{
+    QVERIFY(begin());
+    Quendra *main = session->window.get();
+    QLabel *prof = control(*main, "Prof");
+    QSignalSpy faces(&presenter(), &Presenter::face_chosen);
+    QSignalSpy face_ticks(main->Timer1, &QTimer::timeout);
+
+    // Watch the bubble while the report's sentence is typed.
+    int faces_at_start = -1;
+    int ticks_at_start = -1;
+    int faces_during = 0;
+    int ticks_during = 0;
+    QSet<qint64> prof_during;
+    connect(&presenter(), &Presenter::caption_changed, this, [&](const QString &caption) {
+        if (main->presenter().reports_running() != 1 || caption.isEmpty() ||
+            !screen_sentence.startsWith(caption))
+            return;
+        if (caption.size() == 1) {
+            faces_at_start = faces.size();
+            ticks_at_start = face_ticks.size();
+        }
+        faces_during = faces.size() - faces_at_start;
+        ticks_during = face_ticks.size() - ticks_at_start;
+        prof_during.insert(prof->pixmap().cacheKey());
+    });
+
+    int faces_at_open = 0;
+    qint64 prof_after = 0;
+    prompts().text_answers = {QStringLiteral("24011973"), QStringLiteral("Eva")};
+    driver().when(
+        QStringLiteral("report window active"), [main] { return report_active(*main); },
+        [&] { faces_at_open = faces.size(); });
+    driver().when(
+        QStringLiteral("two faces while the report window is open"),
+        [&] { return faces.size() >= faces_at_open + 2; },
+        [&] {
+            prof_after = prof->pixmap().cacheKey();
+            click(button(main->report_window(), "Command1"));
+        });
+    press(*main, Qt::Key_A);
+    QVERIFY2(driver().done(), qPrintable(driver().failure));
+
+    QVERIFY(faces_at_start >= 0);
+    // The sentence took several face ticks, and none of them changed the face.
+    QVERIFY2(ticks_during >= 2, qPrintable(QString::number(ticks_during)));
+    QCOMPARE(faces_during, 0);
+    QCOMPARE(prof_during.size(), 1);
+    QVERIFY(!prof_during.contains(prof_after));
+}
+
+void TestWindowsFlow::sentence_one_after_a_report_data()
+{
+    QTest::addColumn<int>("interrupted");
+    QTest::addColumn<bool>("in_the_pause");
+    QTest::addColumn<bool>("cancelled");
+    QTest::newRow("sentence 1, report") << 0 << false << false;
+    QTest::newRow("sentence 5, report") << 4 << false << false;
+    QTest::newRow("pause after sentence 10, report") << 9 << true << false;
+    QTest::newRow("sentence 3, cancelled") << 2 << false << true;
+    QTest::newRow("pause after sentence 10, cancelled") << 9 << true << true;
+}
+
+void TestWindowsFlow::sentence_one_after_a_report()
+{
+    QFETCH(int, interrupted);
+    QFETCH(bool, in_the_pause);
+    QFETCH(bool, cancelled);
+    QVERIFY(begin());
+    Quendra *main = session->window.get();
+    const QString text = sentence(interrupted);
+    const int visible = static_cast<int>(text.trimmed().size());
+
+    // Everything the bubble shows from the moment the report hands back.
+    QStringList captions;
+    bool recording = false;
+    connect(&presenter(), &Presenter::caption_changed, this, [&](const QString &caption) {
+        if (recording)
+            captions.append(caption);
+    });
+    int interrupted_at = -1;
+    driver().when(
+        QStringLiteral("the professor at the chosen sentence"),
+        [&] {
+            const qsizetype shown = bubble(*main).size();
+            return main->presenter().script_sentence() == interrupted &&
+                   (in_the_pause ? shown > visible : shown >= 3 && shown < visible);
+        },
+        [&] {
+            interrupted_at = main->presenter().script_sentence();
+            press(*main, Qt::Key_A);
+        });
+    if (cancelled) {
+        prompts().while_open = [&](const Asked &) { recording = true; };
+    } else {
+        prompts().text_answers = {QStringLiteral("24011973"), QStringLiteral("Eva")};
+        driver().when(
+            QStringLiteral("report window active"), [main] { return report_active(*main); },
+            [&] {
+                recording = true;
+                click(button(main->report_window(), "Command1"));
+            });
+    }
+    QVERIFY(wait_until([&] { return driver().done() || !driver().failure.isEmpty(); }, 30000));
+    QVERIFY2(driver().done(), qPrintable(driver().failure));
+    QCOMPARE(interrupted_at, interrupted);
+    QVERIFY(wait_until([&] { return shows_start_of(*main, 0, 8); }));
+    captions.removeAll(QString());
+    QVERIFY(!captions.isEmpty());
+    QCOMPARE(captions.first(), QStringLiteral("H"));
+    for (const QString &caption : captions)
+        QVERIFY2(sentence(0).startsWith(caption), qPrintable(caption));
+    QCOMPARE(presenter().face_hold, qint16(0));
+}
+
+void TestWindowsFlow::exit_confirmation_data()
+{
+    QTest::addColumn<QString>("clicked");
+    QTest::addColumn<bool>("yes");
+    QTest::addColumn<bool>("asked");
+    QTest::newRow("Label1, Yes") << QStringLiteral("Label1") << true << true;
+    QTest::newRow("Label1, No") << QStringLiteral("Label1") << false << true;
+    QTest::newRow("Label7, Yes") << QStringLiteral("Label7") << true << true;
+    QTest::newRow("Label7, No") << QStringLiteral("Label7") << false << true;
+    QTest::newRow("the face asks nothing") << QStringLiteral("Prof") << true << false;
+    QTest::newRow("the bubble asks nothing") << QStringLiteral("blase") << true << false;
+}
+
+void TestWindowsFlow::exit_confirmation()
+{
+    QFETCH(QString, clicked);
+    QFETCH(bool, yes);
+    QFETCH(bool, asked);
+    QVERIFY(begin());
+    Quendra *main = session->window.get();
+    // Mid-sentence, so that going on and starting over look different.
+    const QString second = sentence(1);
+    QVERIFY(wait_until(
+        [&] {
+            const qsizetype shown = bubble(*main).size();
+            return main->presenter().script_sentence() == 1 && shown >= 3 && shown < 40;
+        },
+        20000));
+    QSignalSpy faces(&presenter(), &Presenter::face_chosen);
+    QSignalSpy captions(&presenter(), &Presenter::caption_changed);
+    const QString before = bubble(*main);
+    prompts().yes_no_answers = {yes};
+    click(main->findChild<QWidget *>(clicked));
+
+    if (!asked) {
+        QVERIFY(prompts().asked.isEmpty());
+        QVERIFY(ended.isEmpty());
+        return;
+    }
+    QCOMPARE(prompts().asked.size(), 1);
+    QCOMPARE(prompts().asked.first().kind, Asked::yes_no);
+    QCOMPARE(prompts().asked.first().text, QStringLiteral("Wollen Sie das Programm beenden"));
+    QCOMPARE(prompts().asked.first().title, QStringLiteral("Ende"));
+    QCOMPARE(ended, yes ? QList<int>{0} : QList<int>{});
+    if (yes)
+        return;
+
+    // No: the professor goes on with the same sentence, the faces too.
+    QVERIFY(captions.isEmpty());
+    QVERIFY(wait_until([&] { return captions.size() >= 3 && faces.size() >= 2; }));
+    QCOMPARE(captions.first().first().toString(), second.left(before.size() + 1));
+    QCOMPARE(presenter().reports_running(), 0);
+    QCOMPARE(presenter().face_hold, qint16(0));
+}
+
+void TestWindowsFlow::yes_inside_a_running_report_wait()
+{
+    QVERIFY(begin());
+    Quendra *main = session->window.get();
+    prompts().yes_no_answers = {true};
+    driver().when(
+        QStringLiteral("the report's sentence is being typed"),
+        [main] {
+            return main->presenter().reports_running() == 1 && !bubble(*main).isEmpty() &&
+                   !main->presenter().speech_finished;
+        },
+        [main] { click(control(*main, "Label1")); });
+    run_report(QStringLiteral("24011973"), QStringLiteral("Eva"));
+    // With the recording end handler the program goes on; the real end is
+    // checked in a process of its own below.
+    QCOMPARE(log(), steps({"ask date", "ask name", "yes/no", "end 0", "show bildschirm",
+                           "hide bildschirm"}));
+    QCOMPARE(ended, QList<int>{0});
+}
+
+void TestWindowsFlow::closing_the_main_window_ends_the_program()
+{
+    QVERIFY(begin());
+    QVERIFY(window().close());
+    QCOMPARE(ended, QList<int>{0});
+    QVERIFY(prompts().asked.isEmpty());
+}
+
+void TestWindowsFlow::the_process_ends_at_once_data()
+{
+    QTest::addColumn<QString>("scenario");
+    QTest::newRow("Yes while the professor talks") << QStringLiteral("yes_while_talking");
+    QTest::newRow("Yes while a report waits") << QStringLiteral("yes_in_report_wait");
+    QTest::newRow("main window closed") << QStringLiteral("main_window_closed");
+}
+
+void TestWindowsFlow::the_process_ends_at_once()
+{
+    // The real end, without the test's handler: this program again, in a
+    // process of its own that must end with status 0 right at the action.
+    QFETCH(QString, scenario);
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QUENDRA_FLOW_CHILD"), scenario);
+    child.setProcessEnvironment(environment);
+    child.start(QCoreApplication::applicationFilePath(), {});
+    QVERIFY(child.waitForFinished(60000));
+    const QString output = QString::fromUtf8(child.readAllStandardOutput());
+    QVERIFY2(output.contains(QStringLiteral("ready\n")),
+             qPrintable(output + QString::fromUtf8(child.readAllStandardError())));
+    QVERIFY2(!output.contains(QStringLiteral("went on")), qPrintable(output));
+    QVERIFY2(!output.contains(QStringLiteral("report shown")), qPrintable(output));
+    QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(child.exitCode(), 0);
+}
+
+namespace {
+
+// The child side of the_process_ends_at_once: prints "ready" just before the
+// action; everything after it must never run.
+int run_child(const QString &scenario)
+{
+    set_clock([] { return fixed_now(); });
+    Session session;
+    if (!session.start(time_scale)) {
+        std::fputs("start failed\n", stdout);
+        return 2;
+    }
+    Quendra &main = *session.window;
+    session.watcher.on_report_shown = [] { std::fputs("report shown\n", stdout); };
+    session.prompts.yes_no_answers = {true};
+    auto act = [&] {
+        std::fputs("ready\n", stdout);
+        std::fflush(stdout);
+        if (scenario == QStringLiteral("main_window_closed"))
+            main.close();
+        else
+            click(control(main, "Label1"));
+        std::fputs("went on\n", stdout);
+    };
+    if (scenario == QStringLiteral("yes_in_report_wait")) {
+        session.prompts.text_answers = {QStringLiteral("24011973"), QStringLiteral("Eva")};
+        session.driver.when(
+            QStringLiteral("the report's sentence is being typed"),
+            [&] { return main.presenter().reports_running() == 1 && !bubble(main).isEmpty(); },
+            act);
+        session.driver.when(
+            QStringLiteral("report window active"), [&] { return report_active(main); },
+            [&] { click(button(main.report_window(), "Command1")); });
+        press(main, Qt::Key_A);
+    } else {
+        act();
+    }
+    std::fputs("went on\n", stdout);
+    return 3;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    const QString child = qEnvironmentVariable("QUENDRA_FLOW_CHILD");
+    if (!child.isEmpty())
+        return run_child(child);
+    TestWindowsFlow test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_windows_flow.moc"
