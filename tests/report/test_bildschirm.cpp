@@ -3,6 +3,7 @@
 
 #include <QCloseEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -32,6 +33,7 @@ private slots:
     void escape_and_close_requests_leave_it_open();
     void quitting_the_program_is_not_held_up();
     void controls_keep_their_place_when_resized();
+    void centred_when_first_shown_then_where_left();
 };
 
 void TestBildschirm::window()
@@ -235,6 +237,24 @@ void TestBildschirm::controls_keep_their_place_when_resized()
     QCOMPARE(window.blatt()->geometry(), QRect(4, 48, 509, 521));
     QCOMPARE(window.findChild<QPushButton *>(QStringLiteral("Command2"))->geometry(),
              QRect(280, 4, 229, 41));
+}
+
+void TestBildschirm::centred_when_first_shown_then_where_left()
+{
+    bildschirm window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const QPoint screen_centre = window.screen()->availableGeometry().center();
+    QVERIFY2((window.frameGeometry().center() - screen_centre).manhattanLength() <= 2,
+             qPrintable(QStringLiteral("%1,%2")
+                            .arg(window.frameGeometry().center().x())
+                            .arg(window.frameGeometry().center().y())));
+
+    window.move(10, 20);
+    window.hide();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(window.pos(), QPoint(10, 20));
 }
 
 QTEST_MAIN(TestBildschirm)
