@@ -22,7 +22,7 @@ test_packages=(
     xvfb xauth xdotool x11-utils
     cups cups-client cups-bsd poppler-utils
     clang libclang-rt-14-dev
-    dpkg-dev file libbenchmark-dev
+    dpkg-dev file libbenchmark-dev desktop-file-utils appstream
 )
 
 as_root() {
