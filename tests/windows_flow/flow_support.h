@@ -48,6 +48,20 @@ inline QStringList &log()
     return entries;
 }
 
+/// Drops the offscreen platform's note that it cannot pass size hints on,
+/// which every box would print; everything else goes through.
+inline void quiet_platform_notes()
+{
+    static QtMessageHandler previous = nullptr;
+    previous = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext &context, const QString &message) {
+            if (message.contains(QStringLiteral("does not support propagateSizeHints")))
+                return;
+            if (previous)
+                previous(type, context, message);
+        });
+}
+
 /// Steps of the log, written as plain text.
 inline QStringList steps(std::initializer_list<const char *> names)
 {
@@ -222,7 +236,8 @@ private:
     std::shared_ptr<int> alive = std::make_shared<int>(0);
 };
 
-/// Logs every showing and hiding of the options and report windows.
+/// Logs every showing and hiding of the options and report windows, and
+/// every real input or message box that opens.
 class WindowWatcher : public QObject
 {
 public:
@@ -239,6 +254,12 @@ protected:
             !event->spontaneous()) {
             const QString name = watched->objectName();
             auto *widget = qobject_cast<QWidget *>(watched);
+            if (event->type() == QEvent::Show && widget && widget->isWindow()) {
+                if (watched->inherits("QInputDialog"))
+                    log().append(QStringLiteral("input box"));
+                else if (watched->inherits("QMessageBox"))
+                    log().append(QStringLiteral("message box"));
+            }
             if (widget && widget->isWindow() &&
                 (name == QStringLiteral("bildschirm") || name == QStringLiteral("Dialog"))) {
                 const bool shown = event->type() == QEvent::Show;

@@ -1,0 +1,347 @@
+// The real boxes, driven by keys: QInputDialog and QMessageBox as the prompt
+// layer shows them, on their own and through a whole analysis.
+
+#include "flow_support.h"
+
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+
+using namespace flow;
+
+namespace {
+
+constexpr double time_scale = 0.01;
+
+const QString name_prompt = QStringLiteral("Gib Deinen Namen ein");
+
+// The modal box of type T that has the keyboard, or null.
+template <typename T> T *active_box()
+{
+    auto *box = qobject_cast<T *>(QApplication::activeModalWidget());
+    return box && box->isVisible() && box->isActiveWindow() ? box : nullptr;
+}
+
+// The input box with the given prompt, as the user sees it (CR LF shown as a
+// line break).
+QInputDialog *input_box(const QString &prompt)
+{
+    QInputDialog *box = active_box<QInputDialog>();
+    const QString shown = QString(prompt).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return box && box->labelText() == shown ? box : nullptr;
+}
+
+// Types text into the box's field and ends with key, as a user would.
+void answer(QInputDialog *box, const QString &text, Qt::Key key = Qt::Key_Return)
+{
+    QLineEdit *field = box->findChild<QLineEdit *>();
+    QTest::keyClicks(field, text);
+    QTest::keyClick(box->windowHandle(), key);
+}
+
+} // namespace
+
+class TestRealPrompts : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+
+    void ask_text_data();
+    void ask_text();
+    void ask_yes_no_data();
+    void ask_yes_no();
+    void show_error();
+    void a_whole_analysis_through_the_real_boxes();
+    void keyboard_back_on_the_main_window_data();
+    void keyboard_back_on_the_main_window();
+
+private:
+    // Shows the program and confirms its options with Return.
+    static bool start(Quendra &window, Driver &driver);
+
+    QList<int> ended;
+};
+
+void TestRealPrompts::initTestCase()
+{
+    quiet_platform_notes();
+    set_program_end_handler([this](int status) {
+        ended.append(status);
+        log().append(QStringLiteral("end %1").arg(status));
+    });
+    set_clock([] { return fixed_now(); });
+}
+
+void TestRealPrompts::init()
+{
+    log().clear();
+    ended.clear();
+    program_state() = ProgramState{};
+}
+
+void TestRealPrompts::ask_text_data()
+{
+    QTest::addColumn<QString>("prompt");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("date, Return") << date_prompt() << QStringLiteral("24011973")
+                                  << int(Qt::Key_Return) << QStringLiteral("24011973");
+    QTest::newRow("blanks are kept") << date_prompt() << QStringLiteral(" 24011973 ")
+                                     << int(Qt::Key_Return) << QStringLiteral(" 24011973 ");
+    QTest::newRow("Enter on the keypad") << date_prompt() << QStringLiteral("05031980")
+                                         << int(Qt::Key_Enter) << QStringLiteral("05031980");
+    QTest::newRow("Escape after typing gives empty text")
+        << date_prompt() << QStringLiteral("24011973") << int(Qt::Key_Escape) << QString();
+    QTest::newRow("nothing typed, Return")
+        << date_prompt() << QString() << int(Qt::Key_Return) << QString();
+    QTest::newRow("name") << name_prompt << QStringLiteral("Eva Maria") << int(Qt::Key_Return)
+                          << QStringLiteral("Eva Maria");
+}
+
+void TestRealPrompts::ask_text()
+{
+    QFETCH(QString, prompt);
+    QFETCH(QString, typed);
+    QFETCH(int, key);
+    QFETCH(QString, expected);
+    QtPrompts prompts;
+    Driver driver;
+    QString title;
+    bool modal = false;
+    bool empty_field = false;
+    driver.when(
+        QStringLiteral("input box active"), [&] { return input_box(prompt) != nullptr; },
+        [&] {
+            QInputDialog *box = input_box(prompt);
+            title = box->windowTitle();
+            modal = box->isModal();
+            empty_field = box->findChild<QLineEdit *>()->text().isEmpty();
+            answer(box, typed, Qt::Key(key));
+        });
+    const QString given = prompts.ask_text(prompt, QStringLiteral("Eingabe"));
+    QVERIFY2(driver.done(), qPrintable(driver.failure));
+    QCOMPARE(given, expected);
+    QCOMPARE(title, QStringLiteral("Eingabe"));
+    QVERIFY(modal);
+    QVERIFY(empty_field); // no default answer
+}
+
+void TestRealPrompts::ask_yes_no_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<bool>("expected");
+    QTest::newRow("Return answers Yes") << QStringLiteral("Return") << true;
+    QTest::newRow("Yes clicked") << QStringLiteral("click Yes") << true;
+    QTest::newRow("No clicked") << QStringLiteral("click No") << false;
+    QTest::newRow("Escape answers No") << QStringLiteral("Escape") << false;
+}
+
+void TestRealPrompts::ask_yes_no()
+{
+    QFETCH(QString, action);
+    QFETCH(bool, expected);
+    QtPrompts prompts;
+    Driver driver;
+    QString text;
+    QString title;
+    QMessageBox::Icon icon = QMessageBox::Critical;
+    QMessageBox::StandardButtons buttons;
+    bool yes_is_default = false;
+    driver.when(
+        QStringLiteral("question active"), [] { return active_box<QMessageBox>() != nullptr; },
+        [&] {
+            QMessageBox *box = active_box<QMessageBox>();
+            text = box->text();
+            title = box->windowTitle();
+            icon = box->icon();
+            buttons = box->standardButtons();
+            yes_is_default = box->defaultButton() == box->button(QMessageBox::Yes);
+            if (action == QStringLiteral("Return"))
+                QTest::keyClick(box->windowHandle(), Qt::Key_Return);
+            else if (action == QStringLiteral("Escape"))
+                QTest::keyClick(box->windowHandle(), Qt::Key_Escape);
+            else if (action == QStringLiteral("click Yes"))
+                click(box->button(QMessageBox::Yes));
+            else
+                click(box->button(QMessageBox::No));
+        });
+    const bool given = prompts.ask_yes_no(QStringLiteral("Wollen Sie das Programm beenden"),
+                                          QStringLiteral("Ende"));
+    QVERIFY2(driver.done(), qPrintable(driver.failure));
+    QCOMPARE(given, expected);
+    QCOMPARE(text, QStringLiteral("Wollen Sie das Programm beenden"));
+    QCOMPARE(title, QStringLiteral("Ende"));
+    QCOMPARE(icon, QMessageBox::NoIcon);
+    QCOMPARE(buttons, QMessageBox::Yes | QMessageBox::No);
+    QVERIFY(yes_is_default);
+}
+
+void TestRealPrompts::show_error()
+{
+    QtPrompts prompts;
+    Driver driver;
+    QString text;
+    QString title;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
+    const QString message = QStringLiteral(
+        "Du hast das Datum falsch eingeben ! Gib das Datum im Format TTMMJJJJ also z.B.: "
+        "24011973 ein !");
+    driver.when(
+        QStringLiteral("error box active"), [] { return active_box<QMessageBox>() != nullptr; },
+        [&] {
+            QMessageBox *box = active_box<QMessageBox>();
+            text = box->text();
+            title = box->windowTitle();
+            icon = box->icon();
+            buttons = box->standardButtons();
+            QTest::keyClick(box->windowHandle(), Qt::Key_Return);
+        });
+    prompts.show_error(message, QStringLiteral("falsches Geburtsdatum"));
+    QVERIFY2(driver.done(), qPrintable(driver.failure));
+    QCOMPARE(text, message);
+    QCOMPARE(title, QStringLiteral("falsches Geburtsdatum"));
+    QCOMPARE(icon, QMessageBox::Critical);
+    QCOMPARE(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+}
+
+bool TestRealPrompts::start(Quendra &window, Driver &driver)
+{
+    // The options confirmed from the keyboard: the start button has the focus.
+    driver.when(
+        QStringLiteral("options window active"),
+        [&] {
+            return window.options_window().isVisible() && window.options_window().isActiveWindow();
+        },
+        [&] { QTest::keyClick(window.options_window().windowHandle(), Qt::Key_Return); });
+    window.show();
+    window.activateWindow();
+    const bool started = wait_until([&] { return window.presenter().script_running(); }) &&
+                         wait_until([&] { return window.isActiveWindow(); }) && driver.done();
+    log().clear();
+    return started;
+}
+
+void TestRealPrompts::a_whole_analysis_through_the_real_boxes()
+{
+    // The program with its real boxes: options by keyboard, a wrong date,
+    // the right one, the report window left with Alt+D, a cancelled entry
+    // and the end.
+    Quendra::set_time_scale(time_scale);
+    WindowWatcher watcher;
+    Driver driver;
+    Quendra window;
+    QVERIFY2(start(window, driver), qPrintable(driver.failure));
+
+    QMessageBox::Icon error_icon = QMessageBox::NoIcon;
+    QString error_text;
+    QWidget *focus_at_open = nullptr;
+    driver.when(
+        QStringLiteral("date box"), [] { return input_box(date_prompt()) != nullptr; },
+        [] { answer(input_box(date_prompt()), QStringLiteral("31021973")); });
+    driver.when(
+        QStringLiteral("name box"), [] { return input_box(name_prompt) != nullptr; },
+        [] { answer(input_box(name_prompt), QStringLiteral("Eva")); });
+    driver.when(
+        QStringLiteral("error box"), [] { return active_box<QMessageBox>() != nullptr; },
+        [&] {
+            QMessageBox *box = active_box<QMessageBox>();
+            error_icon = box->icon();
+            error_text = box->text();
+            QTest::keyClick(box->windowHandle(), Qt::Key_Return);
+        });
+    driver.when(
+        QStringLiteral("date box again"), [] { return input_box(date_prompt()) != nullptr; },
+        [] { answer(input_box(date_prompt()), QStringLiteral("24011973")); });
+    driver.when(
+        QStringLiteral("name box again"), [] { return input_box(name_prompt) != nullptr; },
+        [] { answer(input_box(name_prompt), QStringLiteral("Eva")); });
+    driver.when(
+        QStringLiteral("report window active"), [&] { return report_active(window); },
+        [&] {
+            focus_at_open = QApplication::focusWidget();
+            QTest::keyClick(window.report_window()->windowHandle(), Qt::Key_D, Qt::AltModifier);
+        });
+    press(window, Qt::Key_A);
+    QVERIFY2(driver.done(), qPrintable(driver.failure));
+    QCOMPARE(log(), steps({"input box", "input box", "message box", "input box", "input box",
+                           "show bildschirm", "hide bildschirm"}));
+    QCOMPARE(error_icon, QMessageBox::Critical);
+    QCOMPARE(error_text, QStringLiteral("Du hast das Datum falsch eingeben ! Gib das Datum im "
+                                        "Format TTMMJJJJ also z.B.: 24011973 ein !"));
+    QCOMPARE(focus_at_open, button(window.report_window(), "Command1"));
+    QVERIFY(window.report_window()->blatt()->image() ==
+            expected_report(QStringLiteral("24011973"), QStringLiteral("Eva"), 45));
+
+    // Escape at the date: no name box, no report.
+    QVERIFY(wait_until([&] { return window.isActiveWindow(); }));
+    log().clear();
+    driver.when(
+        QStringLiteral("date box"), [] { return input_box(date_prompt()) != nullptr; },
+        [] { answer(input_box(date_prompt()), QString(), Qt::Key_Escape); });
+    press(window, Qt::Key_Space);
+    QVERIFY2(driver.done(), qPrintable(driver.failure));
+    QVERIFY(!wait_until([] { return QApplication::activeModalWidget() != nullptr; }, 100));
+    QCOMPARE(log(), steps({"input box"}));
+
+    // The X, and Return for the default Yes.
+    driver.when(
+        QStringLiteral("exit question"), [] { return active_box<QMessageBox>() != nullptr; },
+        [] { QTest::keyClick(active_box<QMessageBox>()->windowHandle(), Qt::Key_Return); });
+    click(control(window, "Label1"));
+    QVERIFY2(driver.done(), qPrintable(driver.failure));
+    QCOMPARE(ended, QList<int>{0});
+}
+
+void TestRealPrompts::keyboard_back_on_the_main_window_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::newRow("date box cancelled") << QStringLiteral("date");
+    QTest::newRow("name box cancelled") << QStringLiteral("name");
+    QTest::newRow("exit question answered No") << QStringLiteral("exit");
+}
+
+void TestRealPrompts::keyboard_back_on_the_main_window()
+{
+    // When a box closes without a report window, the next person's key must
+    // reach the main window again, also where no window manager hands the
+    // focus back (a kiosk session).
+    QFETCH(QString, box);
+    Quendra::set_time_scale(time_scale);
+    Driver driver;
+    Quendra window;
+    QVERIFY2(start(window, driver), qPrintable(driver.failure));
+
+    if (box == QStringLiteral("exit")) {
+        driver.when(
+            QStringLiteral("exit question"), [] { return active_box<QMessageBox>() != nullptr; },
+            [] { click(active_box<QMessageBox>()->button(QMessageBox::No)); });
+        click(control(window, "Label1"));
+    } else {
+        driver.when(
+            QStringLiteral("date box"), [] { return input_box(date_prompt()) != nullptr; },
+            [&] {
+                answer(input_box(date_prompt()),
+                       box == QStringLiteral("date") ? QString() : QStringLiteral("24011973"),
+                       box == QStringLiteral("date") ? Qt::Key_Escape : Qt::Key_Return);
+            });
+        if (box == QStringLiteral("name"))
+            driver.when(
+                QStringLiteral("name box"), [] { return input_box(name_prompt) != nullptr; },
+                [] { answer(input_box(name_prompt), QString(), Qt::Key_Escape); });
+        press(window, Qt::Key_A);
+    }
+    QVERIFY2(driver.done(), qPrintable(driver.failure));
+    QVERIFY(ended.isEmpty());
+    // Nothing activates the main window again after these boxes yet, so
+    // without a window manager the next key goes nowhere.
+    QEXPECT_FAIL("", "the main window is not activated again after a box closes", Continue);
+    QVERIFY(wait_until([&] { return window.isActiveWindow(); }, 2000));
+}
+
+QTEST_MAIN(TestRealPrompts)
+#include "test_real_prompts.moc"
