@@ -12,7 +12,7 @@ cd "$here"
 # What building and running need.
 run_packages=(
     cmake ninja-build g++ pkgconf
-    qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
+    qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev libcups2-dev
     fonts-liberation qt6-translations-l10n tzdata
 )
 # What the tests need on top: an X server and a keyboard robot for the
@@ -63,8 +63,20 @@ run)
     ;;
 test)
     install_missing "${run_packages[@]}" "${test_packages[@]}"
-    build release
-    ctest --preset release
+    # Three trees, each run even when an earlier one failed, so that one run
+    # shows every fault: the release build with every test, the same tests
+    # under AddressSanitizer and UndefinedBehaviorSanitizer, and the entry
+    # path under libFuzzer for a minute.
+    failed=()
+    { build release && ctest --preset release; } || failed+=("release tests")
+    { build dev-asan && ctest --preset dev-asan; } || failed+=("sanitizer tests")
+    { build fuzz && bash tests/fuzz/run_fuzzer.sh build/fuzz/bin/fuzz_entry 60; } ||
+        failed+=("fuzzing")
+    if [ ${#failed[@]} -gt 0 ]; then
+        echo "FAILED: ${failed[*]}" >&2
+        exit 1
+    fi
+    echo "All tests passed: release, sanitizers, fuzzing."
     ;;
 *)
     echo "usage: $0 run|test" >&2

@@ -99,14 +99,24 @@ bildschirm &Quendra::ensure_report_window()
 
 bool Quendra::event(QEvent *event)
 {
-    // The activate step runs when the window first becomes active and again
-    // when one of our own windows hands the focus back; the boxes' coming
-    // and going does not count.
-    if (event->type() == QEvent::WindowActivate && !activated_once) {
-        activated_once = true;
-        QMetaObject::invokeMethod(this, &Quendra::activate_step, Qt::QueuedConnection);
-    }
+    // The activate step runs once, when the window first becomes active: the
+    // options window, then the speech. Later activations need no new run, as
+    // every report hands the professor back itself.
+    if (event->type() == QEvent::WindowActivate)
+        begin_once();
+    // A window manager may refuse the new window the focus; the professor
+    // must start all the same.
+    if (event->type() == QEvent::Show && !activated_once)
+        QTimer::singleShot(activation_grace_ms, this, &Quendra::begin_once);
     return QWidget::event(event);
+}
+
+void Quendra::begin_once()
+{
+    if (activated_once)
+        return;
+    activated_once = true;
+    QMetaObject::invokeMethod(this, &Quendra::activate_step, Qt::QueuedConnection);
 }
 
 void Quendra::activate_step()

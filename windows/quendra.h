@@ -32,6 +32,8 @@ class Quendra : public QWidget
 public:
     static constexpr int typewriter_interval_ms = 100;
     static constexpr int face_interval_ms = 1000;
+    /// How long the window waits for the focus before it starts anyway.
+    static constexpr int activation_grace_ms = 1000;
 
     /// Scales both timers, so tests can run an hour of speech in seconds.
     static void set_time_scale(double factor);
@@ -65,6 +67,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void begin_once();
     void activate_step();
     void show_face(int face);
     bildschirm &ensure_report_window();
