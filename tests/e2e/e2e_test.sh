@@ -1,0 +1,412 @@
+#!/usr/bin/env bash
+# Drives the installed program as a visitor at the stand would: in a private
+# X server, with the keyboard and the mouse (xdotool), printing on a private
+# CUPS queue. Two scenarios:
+#   screen    options confirmed with Return; a key, date and name; the report
+#             window opens, Alt+B prints it (one job, one page, the visitor's
+#             report), Alt+D hands back to the main window; "X" and Return end
+#             the program with status 0.
+#   printout  "Ausdruck" chosen in the options window; a key, date and name
+#             print the page at once and no report window ever opens; "X" and
+#             Return end the program with status 0.
+#
+# usage: e2e_test.sh screen|printout CMAKE BUILD_DIR SHOTS_DIR
+#
+# The printer: with QUENDRA_CUPS_DIR and the client variables of
+# tests/cups/cups_harness.sh set (the ctest fixture quendra_cups), the jobs go
+# to that scheduler; without them the script starts its own one for the run.
+# Screenshots of the important moments are left in SHOTS_DIR.
+set -euo pipefail
+
+mode=${1:-}
+cmake=${2:-}
+build=${3:-}
+shots=${4:-}
+case "$mode" in
+screen | printout) ;;
+*)
+    echo "usage: $0 screen|printout CMAKE BUILD_DIR SHOTS_DIR" >&2
+    exit 2
+    ;;
+esac
+[ -n "$cmake" ] && [ -d "$build" ] && [ -n "$shots" ] || {
+    echo "usage: $0 screen|printout CMAKE BUILD_DIR SHOTS_DIR" >&2
+    exit 2
+}
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+harness=$here/../cups/cups_harness.sh
+
+for tool in Xvfb xdotool import lpstat pdfinfo pdftotext; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "SKIP: $tool is not installed"
+        exit 77
+    fi
+done
+
+main_title_prefix='Rirezavezerivadur'
+report_title='Hier ist Ihre Quendra'
+options_title='Programmoptionen'
+prompt_title='Eingabe'
+exit_title='Ende'
+birth_date=24011973
+if [ "$mode" = screen ]; then
+    visitor='Eva Muster'
+else
+    visitor='Karl Beispiel'
+fi
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/quendra-e2e.XXXXXX")
+xvfb_pid=
+program_pid=
+own_cups=
+
+cleanup() {
+    local status=$?
+    if [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null; then
+        kill -KILL "$program_pid" 2>/dev/null || true
+        { wait "$program_pid" || true; } 2>/dev/null
+    fi
+    if [ -n "$xvfb_pid" ]; then
+        kill "$xvfb_pid" 2>/dev/null || true
+        { wait "$xvfb_pid" || true; } 2>/dev/null
+    fi
+    if [ -n "$own_cups" ]; then
+        sh "$harness" stop "$own_cups" >/dev/null 2>&1 || true
+    fi
+    rm -rf "$work"
+    exit "$status"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM HUP
+
+step() { echo "--- $*"; }
+
+fail() {
+    echo "FAIL ($mode): $*" >&2
+    if [ -n "$xvfb_pid" ] && [ -n "${DISPLAY:-}" ]; then
+        import -window root "$shots/failure.png" 2>/dev/null &&
+            echo "screen at the failure: $shots/failure.png" >&2
+        if [ -n "$program_pid" ]; then
+            echo "windows of the program:" >&2
+            program_windows >&2 || true
+            echo "focus: $(focused_title)" >&2
+        fi
+    fi
+    if [ -s "$work/program.log" ]; then
+        echo "program output:" >&2
+        cat "$work/program.log" >&2
+    fi
+    exit 1
+}
+
+mkdir -p "$shots"
+rm -f "$shots"/*.png
+
+# --- The printer ---------------------------------------------------------
+if [ -z "${QUENDRA_CUPS_DIR:-}" ]; then
+    own_cups=$work/cups
+    sh "$harness" start "$own_cups" >"$work/cups.log" 2>&1 || {
+        cat "$work/cups.log" >&2
+        fail "could not start a CUPS scheduler"
+    }
+    export QUENDRA_CUPS_DIR=$own_cups
+    export CUPS_SERVER=$own_cups/cups.sock CUPS_SERVERROOT=$own_cups/client HOME=$own_cups/home
+fi
+unset LPDEST PRINTER
+queue=quendra-test
+spool=$QUENDRA_CUPS_DIR/spool
+[ "$(lpstat -d 2>/dev/null)" = "system default destination: $queue" ] ||
+    fail "the test scheduler has no default queue $queue (lpstat -d: $(lpstat -d 2>&1))"
+
+# Job ids of the queue, one a line, finished or not.
+queue_jobs() {
+    lpstat -W all -o "$queue" 2>/dev/null | sed -n "s/^$queue-\([0-9][0-9]*\) .*/\1/p" | sort -n
+}
+jobs_before=$(queue_jobs)
+
+# Ids of the jobs that arrived since the start of this run.
+new_jobs() {
+    comm -13 <(printf '%s\n' "$jobs_before" | sort) <(queue_jobs | sort) | sort -n
+}
+
+# Waits until a first new job exists and is finished; prints its id.
+wait_for_printed_job() {
+    local jobs id deadline=$((SECONDS + 30))
+    while [ "$SECONDS" -le "$deadline" ]; do
+        jobs=$(new_jobs)
+        if [ -n "$jobs" ]; then
+            id=$(head -n 1 <<<"$jobs")
+            if lpstat -W completed -o "$queue" | grep -q "^$queue-$id "; then
+                echo "$id"
+                return 0
+            fi
+        fi
+        program_alive || return 1
+        sleep 0.1
+    done
+    return 1
+}
+
+# Checks the document of job $1: one page, the report's heading and the
+# visitor's name in its text.
+check_printed_page() {
+    local file pages text
+    file=$spool/d$(printf '%05d' "$1")-001
+    [ -s "$file" ] || fail "job $1 has no document in the spool ($file)"
+    cp "$file" "$shots/job-$1.pdf"
+    pages=$(pdfinfo "$file" 2>/dev/null | sed -n 's/^Pages: *//p')
+    [ "$pages" = 1 ] || fail "job $1 has ${pages:-no} pages, expected one"
+    text=$(pdftotext -layout "$file" - 2>/dev/null)
+    grep -q 'Auswertung des Geburtsdatums:' <<<"$text" ||
+        fail "the page of job $1 lacks \"Auswertung des Geburtsdatums:\""
+    grep -q "$visitor wurde am 24.1.1973 geboren" <<<"$text" ||
+        fail "the page of job $1 does not name \"$visitor\" with the birth date 24.1.1973"
+    echo "job $1: one page for $visitor"
+}
+
+# --- The installed program -----------------------------------------------
+step "installing into a temporary prefix"
+prefix=$work/prefix
+"$cmake" --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 || {
+    cat "$work/install.log" >&2
+    fail "cmake --install failed"
+}
+[ -x "$prefix/bin/quendra" ] || fail "no $prefix/bin/quendra after the installation"
+
+# --- The X server --------------------------------------------------------
+# A free display chosen by the server itself; it writes the number to fd 3
+# once it accepts connections.
+step "starting Xvfb"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" \
+    </dev/null 2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 200); do
+    [ -s "$work/display" ] && break
+    kill -0 "$xvfb_pid" 2>/dev/null || {
+        cat "$work/xvfb.log" >&2
+        xvfb_pid=
+        fail "Xvfb did not start"
+    }
+    sleep 0.1
+done
+[ -s "$work/display" ] || fail "Xvfb reported no display within 20 s"
+export DISPLAY=:$(head -n 1 "$work/display")
+unset XAUTHORITY WAYLAND_DISPLAY
+export QT_QPA_PLATFORM=xcb
+export XDG_RUNTIME_DIR=$work/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+echo "display $DISPLAY"
+
+# --- Looking at the screen -----------------------------------------------
+program_alive() {
+    [ -n "$program_pid" ] || return 1
+    local state
+    state=$(awk '{print $3}' "/proc/$program_pid/stat" 2>/dev/null) || return 1
+    [ -n "$state" ] && [ "$state" != Z ]
+}
+
+# Visible windows of the program, one "id<TAB>title" a line. Looked up anew
+# every time: Qt may replace a window's native handle after showing it.
+program_windows() {
+    local id
+    for id in $(xdotool search --onlyvisible --pid "$program_pid" 2>/dev/null); do
+        printf '%s\t%s\n' "$id" "$(xdotool getwindowname "$id" 2>/dev/null)"
+    done
+}
+
+window_with_title() {
+    program_windows | awk -F '\t' -v t="$1" '$2 == t { print $1; exit }'
+}
+
+focused_title() {
+    xdotool getwindowfocus getwindowname 2>/dev/null || true
+}
+
+focused_id() {
+    xdotool getwindowfocus 2>/dev/null || true
+}
+
+# Waits up to $2 seconds until the window with title $1 has the keyboard
+# focus, and a different one than $3 if given; prints its id.
+wait_for_focus() {
+    local title=$1 seconds=$2 not=${3:-} id deadline=$((SECONDS + $2))
+    while [ "$SECONDS" -le "$deadline" ]; do
+        program_alive || fail "the program ended while waiting for \"$title\""
+        if [ "$(focused_title)" = "$title" ]; then
+            id=$(focused_id)
+            if [ -n "$id" ] && [ "$id" != "$not" ]; then
+                echo "$id"
+                return 0
+            fi
+        fi
+        sleep 0.1
+    done
+    fail "no window \"$title\"${not:+ (a new one)} got the focus within $seconds s (focus: \"$(focused_title)\")"
+}
+
+wait_for_main_focus() {
+    local title deadline=$((SECONDS + $1))
+    while [ "$SECONDS" -le "$deadline" ]; do
+        program_alive || fail "the program ended while waiting for the main window"
+        title=$(focused_title)
+        [[ "$title" == "$main_title_prefix"* ]] && return 0
+        sleep 0.1
+    done
+    fail "the main window did not get the focus within $1 s (focus: \"$(focused_title)\")"
+}
+
+shot() {
+    import -window root "$shots/$1.png" || fail "screenshot $1 failed"
+}
+
+# Geometry of window $1 as "X Y".
+window_position() {
+    xdotool getwindowgeometry "$1" | sed -n 's/^ *Position: \([0-9-]*\),\([0-9-]*\).*/\1 \2/p'
+}
+
+# Clicks at ($2,$3) relative to window $1.
+click_in() {
+    local x y
+    read -r x y < <(window_position "$1")
+    [ -n "$x" ] || fail "window $1 has no position"
+    xdotool mousemove $((x + $2)) $((y + $3)) click 1
+}
+
+# --- The run -------------------------------------------------------------
+step "starting the installed program from another directory"
+mkdir "$work/elsewhere"
+(cd "$work/elsewhere" && exec "$prefix/bin/quendra") </dev/null >"$work/program.log" 2>&1 &
+program_pid=$!
+
+options=$(wait_for_focus "$options_title" 30)
+[ -n "$(program_windows | awk -F '\t' -v p="$main_title_prefix" 'index($2, p) == 1')" ] ||
+    fail "the options window is up but no main window \"$main_title_prefix …\""
+main=$(program_windows | awk -F '\t' -v p="$main_title_prefix" 'index($2, p) == 1 { print $1; exit }')
+read -r main_x main_y < <(window_position "$main")
+[ "$main_x $main_y" = "0 0" ] || fail "the main window starts at $main_x,$main_y, not at 0,0"
+sleep 0.5 # let the first face and the window contents settle for the picture
+shot 01-options
+
+if [ "$mode" = screen ]; then
+    step "confirming the defaults with Return"
+    xdotool key Return
+else
+    # Ausdruck_0 sits at (16,20) in Frame1 at (164,12); the start button
+    # Command1 is 229x41 at (164,168).
+    step "choosing \"Ausdruck\" and pressing the start button"
+    click_in "$options" $((164 + 16 + 8)) $((12 + 20 + 8))
+    sleep 0.3
+    shot 02-ausdruck-chosen
+    click_in "$options" $((164 + 114)) $((168 + 20))
+fi
+wait_for_main_focus 20
+[ -z "$(window_with_title "$options_title")" ] || fail "the options window is still shown after its start button"
+
+# The professor types his first sentence, ten characters a second.
+sleep 2.5
+shot 03-professor-speaking
+
+step "a key on the main window starts an analysis"
+xdotool key space
+date_box=$(wait_for_focus "$prompt_title" 20)
+shot 04-date-prompt
+xdotool type --delay 30 "$birth_date"
+xdotool key Return
+wait_for_focus "$prompt_title" 20 "$date_box" >/dev/null
+xdotool type --delay 30 "$visitor"
+shot 05-name-prompt
+xdotool key Return
+step "waiting for the professor's sentence"
+sleep 3
+shot 06-professor-calculating
+no_report_window() {
+    [ "$mode" = screen ] || [ -z "$(window_with_title "$report_title")" ] ||
+        fail "a report window opened although \"Ausdruck\" was chosen"
+}
+no_report_window
+
+if [ "$mode" = screen ]; then
+    report=$(wait_for_focus "$report_title" 30)
+    [ -z "$(new_jobs)" ] || fail "something was printed before \"Bitte ausdrucken\": jobs $(new_jobs | tr '\n' ' ')"
+    sleep 0.5
+    shot 07-report-window
+
+    step "Alt+B prints the report"
+    xdotool key alt+b
+    job=$(wait_for_printed_job) || fail "no finished print job within 30 s after Alt+B"
+    check_printed_page "$job"
+    [ -n "$(window_with_title "$report_title")" ] || fail "the report window went away when printing"
+
+    step "Alt+D hands over to the next person"
+    xdotool key alt+d
+    deadline=$((SECONDS + 20))
+    while [ "$SECONDS" -le "$deadline" ]; do
+        [ -z "$(window_with_title "$report_title")" ] && break
+        program_alive || fail "the program ended after Alt+D"
+        sleep 0.1
+    done
+    [ -z "$(window_with_title "$report_title")" ] || fail "the report window is still shown 20 s after Alt+D"
+    wait_for_main_focus 20
+    shot 08-after-report
+else
+    job=$(wait_for_printed_job) || fail "no finished print job within 30 s after the name"
+    no_report_window
+    check_printed_page "$job"
+
+    # Keys are ignored until the professor has finished his sentence (about
+    # 6 s from the page); then a lone Shift starts the next printed report.
+    # It is cancelled at its date prompt, so nothing more is printed.
+    step "the next key, once the professor has finished, asks the next person"
+    next_box=
+    deadline=$((SECONDS + 40))
+    while [ -z "$next_box" ] && [ "$SECONDS" -le "$deadline" ]; do
+        no_report_window
+        program_alive || fail "the program ended after printing"
+        xdotool key shift
+        for _ in 1 2 3 4 5 6 7 8 9 10; do
+            if [ "$(focused_title)" = "$prompt_title" ]; then
+                next_box=$(focused_id)
+                break
+            fi
+            sleep 0.2
+        done
+    done
+    [ -n "$next_box" ] || fail "after the printed report no key started the next analysis within 40 s"
+    no_report_window
+    shot 07-next-date-prompt
+    xdotool key Escape
+    deadline=$((SECONDS + 20))
+    while [ "$SECONDS" -le "$deadline" ] && [ "$(focused_id)" = "$next_box" ]; do
+        sleep 0.1
+    done
+    [ "$(focused_id)" != "$next_box" ] || fail "Escape did not close the date prompt"
+    [ -z "$(window_with_title "$prompt_title")" ] || fail "a prompt is still open after Escape at the date"
+    no_report_window
+fi
+
+step "clicking \"X\" and answering Return"
+# Label1 ("X") is 33x33 at (312,320) of the main window.
+click_in "$main" $((312 + 16)) $((320 + 16))
+wait_for_focus "$exit_title" 20 >/dev/null
+shot 09-exit-question
+xdotool key Return
+
+status=
+deadline=$((SECONDS + 20))
+while [ "$SECONDS" -le "$deadline" ]; do
+    if ! program_alive; then
+        status=0
+        wait "$program_pid" || status=$?
+        program_pid=
+        break
+    fi
+    sleep 0.1
+done
+[ -n "$status" ] || fail "the program still runs 20 s after Yes in the exit question"
+[ "$status" -eq 0 ] || fail "the program ended with status $status after Yes, expected 0"
+
+jobs=$(new_jobs)
+[ "$(grep -c . <<<"$jobs" || true)" -eq 1 ] ||
+    fail "expected exactly one print job, found ${jobs:+jobs }$(tr '\n' ' ' <<<"${jobs:-none}")"
+echo "PASS ($mode): one printed page, exit status 0; screenshots in $shots"
