@@ -144,6 +144,9 @@ void Quendra::keyPressEvent(QKeyEvent *event)
         a_druck();
     else
         a_bildschirm();
+    // The boxes and the report window took the focus; the next person's key
+    // must reach this window again, with or without a window manager.
+    activateWindow();
 }
 
 bool Quendra::eventFilter(QObject *watched, QEvent *event)
@@ -188,8 +191,7 @@ void Quendra::a_bildschirm()
     const std::optional<AcceptedEntry> entry =
         read_birth_entry(EntryTarget::screen, prompts(), program_state(), professor, *this);
     if (!entry) {
-        professor.face_hold = 3;
-        professor.hand_back();
+        end_report();
         return;
     }
 
@@ -205,7 +207,6 @@ void Quendra::a_bildschirm()
     unsetCursor();
     window.exec();
     professor.hand_back();
-    activateWindow();
 }
 
 void Quendra::a_druck()
@@ -216,8 +217,7 @@ void Quendra::a_druck()
     const std::optional<AcceptedEntry> entry =
         read_birth_entry(EntryTarget::printer, prompts(), program_state(), professor, *this);
     if (!entry) {
-        professor.face_hold = 3;
-        professor.hand_back();
+        end_report();
         return;
     }
 
@@ -229,12 +229,16 @@ void Quendra::a_druck()
         // A printer fault costs this page, not the session: say why and go on.
         unsetCursor();
         prompts().show_error(*failure, print_failure_title);
-        professor.face_hold = 3;
-        professor.hand_back();
+        end_report();
         return;
     }
 
     professor.wait_for_sentence();
+    end_report();
+}
+
+void Quendra::end_report()
+{
     professor.face_hold = 3;
     unsetCursor();
     professor.hand_back();

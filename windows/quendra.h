@@ -70,6 +70,8 @@ private:
     void begin_once();
     void activate_step();
     void show_face(int face);
+    /// A report is over: faces change again, default pointer, professor handed back.
+    void end_report();
     bildschirm &ensure_report_window();
     Prompts &prompts();
 
