@@ -1,0 +1,399 @@
+// Whatever a stranger types as a name is drawn as plain text on one line:
+// never as markup, never wrapped onto the lines below, and never able to
+// reorder or restyle the report's own words around it, on the screen sheet
+// and on the printed page alike.
+
+#include "drawing_area.h"
+#include "printed_report.h"
+#include "report_fixture.h"
+#include "report_lines.h"
+
+#include <QApplication>
+#include <QFontMetricsF>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextDocumentFragment>
+
+namespace {
+
+const QString sentence = QStringLiteral("wurde am 5.3.1973 geboren, das war ein Montag.");
+
+// Passes every call on to the sheet and notes where each line starts.
+class LineTops : public ReportSurface
+{
+public:
+    explicit LineTops(ReportSurface &target) : target(target) {}
+
+    QList<double> tops;
+    QFont font_of_line_3;
+
+    void set_font_name(const QString &name) override
+    {
+        target.set_font_name(name);
+        font.setFamily(name);
+    }
+    void set_font_size(double points) override
+    {
+        target.set_font_size(points);
+        font.setPointSizeF(points);
+    }
+    void set_bold(bool bold) override
+    {
+        target.set_bold(bold);
+        font.setBold(bold);
+    }
+    void set_underline(bool underline) override
+    {
+        target.set_underline(underline);
+        font.setUnderline(underline);
+    }
+    void write_line(const QString &text) override
+    {
+        note();
+        target.write_line(text);
+    }
+    void write_empty_line() override
+    {
+        note();
+        target.write_empty_line();
+    }
+    double get_y() const override { return target.get_y(); }
+    void set_y(double y) override { target.set_y(y); }
+
+private:
+    void note()
+    {
+        tops << target.get_y();
+        if (tops.size() == 3)
+            font_of_line_3 = font;
+    }
+
+    ReportSurface &target;
+    QFont font;
+};
+
+struct Sheet
+{
+    QImage image;
+    QList<double> tops;
+    QFont font_of_line_3;
+};
+
+Sheet drawn_sheet(const QString &name)
+{
+    const PinnedClock clock(pinned_now());
+    DrawingArea area;
+    area.resize(700, 900);
+    area.clear();
+    LineTops surface(area);
+    write_report_lines(analysed(QStringLiteral("05031973"), name), surface, OutputKind::screen);
+    return Sheet{area.image(), surface.tops, surface.font_of_line_3};
+}
+
+bool has_ink(const QImage &image, int x, int top, int bottom)
+{
+    for (int y = top; y < bottom; ++y) {
+        if (image.pixel(x, y) != qRgb(255, 255, 255))
+            return true;
+    }
+    return false;
+}
+
+bool same_rows(const QImage &a, const QImage &b, int top, int bottom)
+{
+    for (int y = top; y < bottom; ++y) {
+        if (std::memcmp(a.constScanLine(y), b.constScanLine(y), size_t(a.bytesPerLine())) != 0)
+            return false;
+    }
+    return true;
+}
+
+// Where the picture of the report's own words of line 3 (" wurde am ...")
+// stands in the line, or -1 when it is nowhere to be seen as drawn for Eva.
+int sentence_position(const QImage &image, int top, int bottom, const QImage &words)
+{
+    for (int x = 0; x + words.width() <= image.width(); ++x) {
+        if (image.copy(x, top, words.width(), bottom - top) == words)
+            return x;
+    }
+    return -1;
+}
+
+// One word on the page as pdftotext sees it, in points from the top left.
+struct Word
+{
+    QString text;
+    double left = 0;
+    double top = 0;
+    double right = 0;
+    double bottom = 0;
+};
+
+QList<Word> printed_words(const QString &pdf)
+{
+    QProcess process;
+    process.start(QStringLiteral(PDFTOTEXT), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    if (!process.waitForFinished(120000) || process.exitCode() != 0)
+        qWarning("pdftotext failed: %s", process.readAllStandardError().constData());
+    const QString html = QString::fromUtf8(process.readAllStandardOutput());
+    static const QRegularExpression word(
+        QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" "
+                       "yMax=\"([\\d.]+)\">([^<]*)</word>"));
+    QList<Word> words;
+    for (const QRegularExpressionMatch &m : word.globalMatch(html))
+        words << Word{QTextDocumentFragment::fromHtml(m.captured(5)).toPlainText(),
+                      m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble(),
+                      m.captured(4).toDouble()};
+    return words;
+}
+
+QString page_count(const QString &pdf)
+{
+    QProcess process;
+    process.start(QStringLiteral(PDFINFO), {pdf});
+    process.waitForFinished(60000);
+    const QRegularExpressionMatch pages =
+        QRegularExpression(QStringLiteral("^Pages:\\s+(\\d+)$"),
+                           QRegularExpression::MultilineOption)
+            .match(QString::fromUtf8(process.readAllStandardOutput()));
+    return pages.hasMatch() ? pages.captured(1) : QString();
+}
+
+QImage plain_picture(QRgb colour)
+{
+    QImage image(300, 100, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+// The top of the first word whose text is exactly text; -1 when there is none.
+double top_of(const QList<Word> &words, const QString &text)
+{
+    for (const Word &word : words) {
+        if (word.text == text)
+            return word.top;
+    }
+    return -1;
+}
+
+// The words whose middle lies between two heights, left to right.
+QList<Word> words_between(const QList<Word> &words, double top, double bottom)
+{
+    QList<Word> line;
+    for (const Word &word : words) {
+        const double middle = (word.top + word.bottom) / 2;
+        if (middle > top && middle < bottom)
+            line << word;
+    }
+    std::sort(line.begin(), line.end(),
+              [](const Word &a, const Word &b) { return a.left < b.left; });
+    return line;
+}
+
+// Known fault, still open: a line takes its direction from its first strong
+// letter, and direction controls left open in a name reach past its end, so
+// these names reorder the report's own words. Remove once mended (the rows
+// then pass unexpectedly and fail the test as a reminder).
+void expect_direction_fault()
+{
+    QEXPECT_FAIL("Hebrew", "a right-to-left name turns its line right-to-left", Abort);
+    QEXPECT_FAIL("Arabic", "a right-to-left name turns its line right-to-left", Abort);
+    QEXPECT_FAIL("right-to-left override left open", "the name's override reaches past it", Abort);
+    QEXPECT_FAIL("embedding, override and isolate left open", "the name's isolate reaches past it",
+                 Abort);
+}
+
+} // namespace
+
+class TestBadNames : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void on_the_sheet_data() { names(); }
+    void on_the_sheet();
+    void on_the_page_data() { names(); }
+    void on_the_page();
+
+private:
+    void names();
+    QString print(const QString &name, const QString &file);
+
+    QTemporaryDir temp;
+    Sheet reference;
+    QImage reference_words;  // " wurde am ..." of line 3 as drawn for Eva
+    double words_offset = 0; // from the end of "Eva " to the first ink of those words
+    QList<Word> reference_page;
+};
+
+void TestBadNames::names()
+{
+    QTest::addColumn<QString>("name");
+    // The name as typed must come out character for character (pdftotext
+    // reads back names made of plain visible characters only).
+    QTest::addColumn<bool>("read_back");
+
+    QString long_name;
+    while (long_name.size() < 100000)
+        long_name += QStringLiteral("Zuz Zarnok-Übermaß ");
+    long_name.truncate(100000);
+    QTest::newRow("100000 characters") << long_name << false;
+
+    QTest::newRow("bold markup") << QStringLiteral("<b>fett</b>") << true;
+    QTest::newRow("image markup") << QStringLiteral("<img src=x>") << true;
+    QTest::newRow("html document") << QStringLiteral("<html><h1>Riesig</h1></html>") << true;
+    QTest::newRow("entities") << QStringLiteral("&lt;b&gt;&amp;&#65;") << true;
+    QTest::newRow("line breaks and tabs")
+        << QStringLiteral("Anna\nBerta\r\nCarla\tDora\u2028Ella\u2029Frida\u0085Gerda") << false;
+    QTest::newRow("terminal escapes and NUL")
+        << QStringLiteral("Eva\u001b[31mRot\u001b[0m\u0007\u0000\u007f\u0008") << false;
+    QTest::newRow("Hebrew") << QStringLiteral("שרה לוי") << false;
+    QTest::newRow("Arabic") << QStringLiteral("مريم الحسن") << false;
+    QTest::newRow("right-to-left mark") << QStringLiteral("Eva\u200f") << false;
+    QTest::newRow("right-to-left override left open") << QStringLiteral("Eva\u202e") << false;
+    QTest::newRow("embedding, override and isolate left open")
+        << QStringLiteral("Eva\u202b\u202e\u2067") << false;
+    QTest::newRow("stray pop directional marks")
+        << QStringLiteral("\u202c\u2069Eva\u202c\u2069") << false;
+    QTest::newRow("emoji") << QStringLiteral(
+                                  "Anna 🎂🥳 👩‍👩‍👧‍👦 👍🏽 🇩🇪")
+                           << false;
+    QTest::newRow("lone surrogates")
+        << QString(QChar(0xd83c)) + QStringLiteral("Eva") + QChar(0xdc00) << false;
+    // Forty accents on one letter tower over the lines above; only the
+    // lines below are compared for this one.
+    QTest::newRow("stacked accents") << QStringLiteral("Z") + QString(40, QChar(0x0301)) << false;
+}
+
+void TestBadNames::initTestCase()
+{
+    QVERIFY(temp.isValid());
+    // As the program does: the Windows face names its metric twin.
+    QFont::insertSubstitution(QStringLiteral("Times New Roman"),
+                              QStringLiteral("Liberation Serif"));
+
+    reference = drawn_sheet(QStringLiteral("Eva"));
+    QCOMPARE(reference.tops.size(), 34);
+    // The words start right after the first gap that follows "Eva".
+    const QImage &image = reference.image;
+    const int top = qCeil(reference.tops[2]);
+    const int bottom = qCeil(reference.tops[3]);
+    int x = 0;
+    while (x < image.width() && !has_ink(image, x, top, bottom))
+        ++x;
+    while (x < image.width() && has_ink(image, x, top, bottom))
+        ++x;
+    while (x < image.width() && !has_ink(image, x, top, bottom))
+        ++x;
+    int last = image.width() - 1;
+    while (last > x && !has_ink(image, last, top, bottom))
+        --last;
+    QVERIFY(last - x > 100);
+    reference_words = image.copy(x, top, last + 1 - x, bottom - top);
+    words_offset =
+        x -
+        QFontMetricsF(reference.font_of_line_3, &image).horizontalAdvance(QStringLiteral("Eva "));
+
+    reference_page = printed_words(print(QStringLiteral("Eva"), QStringLiteral("eva.pdf")));
+    QVERIFY(top_of(reference_page, QStringLiteral("Heute")) > 0);
+}
+
+QString TestBadNames::print(const QString &name, const QString &file)
+{
+    const PinnedClock clock(pinned_now());
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const QString path = temp.filePath(file);
+    printer.setOutputFileName(path);
+    const std::optional<QString> failure =
+        print_report_page(analysed(QStringLiteral("05031973"), name),
+                          plain_picture(qRgb(200, 0, 0)), plain_picture(qRgb(0, 0, 200)), printer);
+    if (failure)
+        qWarning("printing failed: %s", qPrintable(*failure));
+    return path;
+}
+
+void TestBadNames::on_the_sheet()
+{
+    QFETCH(QString, name);
+    const Sheet sheet = drawn_sheet(name);
+
+    // The same lines at the same heights: the name took one line and no more.
+    QCOMPARE(sheet.tops, reference.tops);
+    const QImage &image = sheet.image;
+    QCOMPARE(image.size(), reference.image.size());
+    const int top = qCeil(sheet.tops[2]);
+    const int bottom = qCeil(sheet.tops[3]);
+    // Apart from the name's line and its neighbours (accents and emoji may
+    // reach a little above or below), the sheet is exactly Eva's.
+    if (!name.contains(QChar(0x0301)))
+        QVERIFY2(same_rows(image, reference.image, 0, qFloor(sheet.tops[1])),
+                 "the name changed the heading");
+    QVERIFY2(same_rows(image, reference.image, qCeil(sheet.tops[4]), image.height()),
+             "the name reached the lines below its own");
+
+    const double name_width =
+        QFontMetricsF(sheet.font_of_line_3, &image).horizontalAdvance(name + QLatin1Char(' '));
+    if (name_width > image.width()) {
+        // Too long for the sheet: cut off at its right edge, neither wrapped
+        // nor shortened with an ellipsis.
+        QVERIFY(has_ink(image, image.width() - 1, top, bottom));
+        return;
+    }
+    // The report's own words stand unchanged right after the name, as wide
+    // as the name is as plain text: markup taken as markup would be
+    // narrower, and direction marks in the name must not turn them round.
+    const int at = sentence_position(image, top, bottom, reference_words);
+    expect_direction_fault();
+    QVERIFY2(at >= 0, "the words after the name are not drawn as for Eva");
+    QVERIFY2(std::abs(at - words_offset - name_width) < 2,
+             qPrintable(QStringLiteral("the words after the name start at %1 px, the name as "
+                                       "plain text is %2 px wide")
+                            .arg(at)
+                            .arg(name_width)));
+}
+
+void TestBadNames::on_the_page()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, read_back);
+    const QString pdf = print(name, QStringLiteral("page.pdf"));
+    QCOMPARE(page_count(pdf), QStringLiteral("1"));
+    const QList<Word> words = printed_words(pdf);
+
+    // Every line below the name where it is for Eva.
+    for (const QString &mark : {QStringLiteral("Heute"), QStringLiteral("Hier"),
+                                QStringLiteral("www.quendra.example.org")})
+        QCOMPARE(top_of(words, mark), top_of(reference_page, mark));
+
+    // The name's line: from where Eva's starts to today's line.
+    const double today = top_of(reference_page, QStringLiteral("Heute"));
+    const QList<Word> line =
+        words_between(words, top_of(reference_page, QStringLiteral("Eva")), today);
+    QVERIFY(!line.isEmpty());
+    QStringList texts;
+    for (const Word &word : line)
+        texts << word.text;
+    const QString text = texts.join(QLatin1Char(' '));
+
+    if (name.size() > 1000) {
+        // Runs off the paper: only its start is there.
+        QVERIFY2(text.startsWith(name.left(20)), qPrintable(text.left(200)));
+        return;
+    }
+    // The report's own words, in order and left to right after the name.
+    expect_direction_fault();
+    QVERIFY2(text.endsWith(sentence), qPrintable(text));
+    if (read_back)
+        QCOMPARE(text, name + QLatin1Char(' ') + sentence);
+    const qsizetype first = line.size() - sentence.count(QLatin1Char(' ')) - 1;
+    for (qsizetype i = 0; i < first; ++i)
+        QVERIFY2(line[i].right <= line[first].left + 0.5, qPrintable(text));
+}
+
+QTEST_MAIN(TestBadNames)
+#include "test_bad_names.moc"
