@@ -169,11 +169,16 @@ private:
 /// Acts from the event loop: each step waits until its condition holds and
 /// then runs its action, one step after the other. A step that is not
 /// reached in time is recorded as a failure and every dialog is hidden, so
-/// that the modal loops unwind and the test can report it.
+/// that the modal loops unwind and the test can report it; so is a modal
+/// window that stays open with no step left to close it.
 class Driver
 {
 public:
-    explicit Driver(int step_timeout_ms = 20000) : step_timeout_ms(step_timeout_ms) {}
+    explicit Driver(int step_timeout_ms = 20000) : step_timeout_ms(step_timeout_ms)
+    {
+        QObject::connect(&watch, &QTimer::timeout, [this] { rescue_forgotten_window(); });
+        watch.start(100);
+    }
     ~Driver() { alive.reset(); }
 
     void when(const QString &name, std::function<bool()> condition, std::function<void()> action)
@@ -224,15 +229,38 @@ private:
         if (waited.elapsed() > step_timeout_ms) {
             failure = QStringLiteral("never reached: ") + front.name;
             steps.clear();
-            for (QWidget *window : QApplication::topLevelWidgets())
-                if (auto *dialog = qobject_cast<QDialog *>(window); dialog && dialog->isVisible())
-                    dialog->hide();
+            hide_dialogs();
         }
+    }
+
+    void rescue_forgotten_window()
+    {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!steps.empty() || !modal) {
+            forgotten_since.invalidate();
+            return;
+        }
+        if (!forgotten_since.isValid())
+            forgotten_since.start();
+        if (forgotten_since.elapsed() > step_timeout_ms) {
+            failure = QStringLiteral("nothing left to close ") + modal->objectName() +
+                      QLatin1Char(' ') + QString::fromLatin1(modal->metaObject()->className());
+            hide_dialogs();
+        }
+    }
+
+    static void hide_dialogs()
+    {
+        for (QWidget *window : QApplication::topLevelWidgets())
+            if (auto *dialog = qobject_cast<QDialog *>(window); dialog && dialog->isVisible())
+                dialog->hide();
     }
 
     int step_timeout_ms;
     std::deque<Step> steps;
     QElapsedTimer waited;
+    QElapsedTimer forgotten_since;
+    QTimer watch;
     std::shared_ptr<int> alive = std::make_shared<int>(0);
 };
 

@@ -169,7 +169,7 @@ void TestWindowsFlow::options_decide_the_report()
     QFETCH(int, variant);
     QVERIFY(begin([&](Dialog &options) {
         if (choose_49)
-            click(options.Lotto(1));
+            options.Lotto(1)->click();
     }));
     QVERIFY(!window().options_window().printout_selected());
     QCOMPARE(window().options_window().read_lottery_variant(), variant);

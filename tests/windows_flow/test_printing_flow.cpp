@@ -1,0 +1,373 @@
+// The printed report in the running program, through the private CUPS
+// scheduler of the test harness: "Ausdruck" printing at every key, the
+// reprint button of the report window, the lottery variant on paper, and a
+// missing printer.
+
+#include "flow_support.h"
+#include "pictures.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
+#include <QSignalSpy>
+
+using namespace flow;
+
+namespace {
+
+constexpr double time_scale = 0.01;
+
+const QString printer_sentence =
+    QStringLiteral("Ich rechne nun und gleich kommt Deine Quendra am Drucker raus.");
+
+// A CUPS or poppler command with this process's environment, which names the
+// harness's scheduler.
+QString run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(60000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// The ids of the jobs the scheduler knows ("all", "completed", "not-completed").
+QSet<int> jobs(const QString &which = QStringLiteral("all"))
+{
+    const QString list =
+        run(QStringLiteral("lpstat"), {QStringLiteral("-W"), which, QStringLiteral("-o")});
+    QSet<int> ids;
+    static const QRegularExpression job(QStringLiteral("^\\S+-(\\d+)\\s"),
+                                        QRegularExpression::MultilineOption);
+    for (const QRegularExpressionMatch &m : job.globalMatch(list))
+        ids.insert(m.captured(1).toInt());
+    return ids;
+}
+
+// The jobs added since before, once the scheduler has finished all of them.
+QList<int> finished_jobs_since(const QSet<int> &before)
+{
+    wait_until([&] { return (jobs(QStringLiteral("not-completed")) - before).isEmpty(); }, 60000);
+    QList<int> added = (jobs() - before).values();
+    std::sort(added.begin(), added.end());
+    return added;
+}
+
+// The document of a job as the raw queue kept it: the PDF Qt sent.
+QString document(int job)
+{
+    return QDir(qEnvironmentVariable("QUENDRA_CUPS_DIR"))
+        .filePath(QStringLiteral("spool/d%1-001").arg(job, 5, 10, QLatin1Char('0')));
+}
+
+int pages(int job)
+{
+    static const QRegularExpression count(QStringLiteral("^Pages:\\s+(\\d+)$"),
+                                          QRegularExpression::MultilineOption);
+    const QRegularExpressionMatch m = count.match(run(QStringLiteral("pdfinfo"), {document(job)}));
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+QString text_of(int job)
+{
+    return run(QStringLiteral("pdftotext"),
+               {QStringLiteral("-layout"), document(job), QStringLiteral("-")});
+}
+
+QImage picture_file(const char *name)
+{
+    return QImage(picture_path(QString::fromUtf8(name))).convertToFormat(QImage::Format_RGB32);
+}
+
+} // namespace
+
+class TestPrintingFlow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void ausdruck_prints_at_every_key();
+    void lottery_variant_on_paper();
+    void reprint_through_command2_data();
+    void reprint_through_command2();
+    void printer_failure_data();
+    void printer_failure();
+
+private:
+    std::unique_ptr<Session> session;
+};
+
+void TestPrintingFlow::initTestCase()
+{
+    // Only ever the harness's scheduler, never a printer of the machine.
+    QVERIFY2(qEnvironmentVariable("CUPS_SERVER").endsWith(QStringLiteral("/cups.sock")),
+             "CUPS_SERVER must name the test harness's socket");
+    QVERIFY(!qEnvironmentVariable("QUENDRA_CUPS_DIR").isEmpty());
+    QCOMPARE(run(QStringLiteral("lpstat"), {QStringLiteral("-r")}).trimmed(),
+             QStringLiteral("scheduler is running"));
+    set_program_end_handler([](int status) { log().append(QStringLiteral("end %1").arg(status)); });
+    set_clock([] { return fixed_now(); });
+}
+
+void TestPrintingFlow::init()
+{
+    log().clear();
+    program_state() = ProgramState{};
+    session = std::make_unique<Session>();
+}
+
+void TestPrintingFlow::cleanup()
+{
+    session.reset();
+}
+
+void TestPrintingFlow::ausdruck_prints_at_every_key()
+{
+    QVERIFY2(session->start(time_scale, [](Dialog &options) { options.Ausdruck(0)->click(); }),
+             qPrintable(session->failure));
+    Quendra &main = *session->window;
+    QVERIFY(main.options_window().printout_selected());
+    log().clear();
+    const QSet<int> before = jobs();
+    const QImage robe = picture_file("p_roben.jpg");
+    QVERIFY(!robe.isNull());
+
+    // While each sentence is typed: the professor in his robe, the hourglass.
+    int robe_seen = 0;
+    int hourglass_seen = 0;
+    int sentences_complete = 0;
+    QLabel *prof = control(main, "Prof");
+    connect(&main.presenter(), &Presenter::caption_changed, this, [&](const QString &caption) {
+        if (caption == printer_sentence.left(1)) {
+            robe_seen += prof->pixmap().toImage().convertToFormat(QImage::Format_RGB32) == robe;
+            hourglass_seen += main.cursor().shape() == Qt::WaitCursor;
+        }
+        sentences_complete += caption == printer_sentence;
+    });
+
+    const Qt::Key keys[] = {Qt::Key_A, Qt::Key_Shift, Qt::Key_Return};
+    for (Qt::Key key : keys) {
+        session->prompts.text_answers = {QStringLiteral("24011973"), QStringLiteral("Eva")};
+        press(main, key);
+        QCOMPARE(main.presenter().reports_running(), 0);
+        QCOMPARE(main.cursor().shape(), Qt::ArrowCursor);
+    }
+    QVERIFY2(session->driver.done(), qPrintable(session->driver.failure));
+    QCOMPARE(log(),
+             steps({"ask date", "ask name", "ask date", "ask name", "ask date", "ask name"}));
+    QCOMPARE(robe_seen, 3);
+    QCOMPARE(hourglass_seen, 3);
+    QCOMPARE(sentences_complete, 3);
+    QVERIFY(!main.report_window());
+    // The printed report keeps nothing for a reprint.
+    QCOMPARE(program_state().last_date_text, QString());
+
+    const QList<int> added = finished_jobs_since(before);
+    QCOMPARE(added.size(), 3);
+    for (int job : added) {
+        QCOMPARE(pages(job), 1);
+        const QString text = text_of(job);
+        QVERIFY2(text.contains(QStringLiteral("Auswertung des Geburtsdatums:")), qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("Eva")), qPrintable(text));
+    }
+
+    // The professor starts over and changes his face again.
+    QSignalSpy faces(&main.presenter(), &Presenter::face_chosen);
+    QVERIFY(wait_until([&] { return faces.size() >= 2; }));
+    QVERIFY(wait_until([&] {
+        return bubble(main).size() >= 5 && Presenter::sentences()[0].startsWith(bubble(main));
+    }));
+}
+
+void TestPrintingFlow::lottery_variant_on_paper()
+{
+    // One page with 6 aus 45 and one with 6 aus 49, the same person at the
+    // same moment: only the lottery heading and the numbers differ.
+    QStringList texts;
+    for (const bool choose_49 : {false, true}) {
+        session = std::make_unique<Session>();
+        QVERIFY2(session->start(time_scale,
+                                [&](Dialog &options) {
+                                    options.Ausdruck(0)->click();
+                                    if (choose_49)
+                                        options.Lotto(1)->click();
+                                }),
+                 qPrintable(session->failure));
+        const QSet<int> before = jobs();
+        session->prompts.text_answers = {QStringLiteral("24011973"), QStringLiteral("Eva")};
+        press(*session->window, Qt::Key_A);
+        QVERIFY2(session->driver.done(), qPrintable(session->driver.failure));
+        const QList<int> added = finished_jobs_since(before);
+        QCOMPARE(added.size(), 1);
+        texts.append(text_of(added.first()));
+    }
+    const QStringList lines_45 = texts[0].split(QLatin1Char('\n'));
+    const QStringList lines_49 = texts[1].split(QLatin1Char('\n'));
+    QCOMPARE(lines_49.size(), lines_45.size());
+    QStringList changed;
+    for (qsizetype i = 0; i < lines_45.size(); ++i)
+        if (lines_45[i] != lines_49[i])
+            changed << lines_45[i].simplified() << lines_49[i].simplified();
+    QCOMPARE(changed.size(), 4);
+    QVERIFY2(changed[0].contains(QStringLiteral("(6 aus 45)")), qPrintable(changed[0]));
+    QVERIFY2(changed[1].contains(QStringLiteral("(6 aus 49)")), qPrintable(changed[1]));
+
+    // The numbers: six of them, ascending, within the range drawn from.
+    for (const auto &[line, range] : {std::pair{changed[2], 45}, std::pair{changed[3], 49}}) {
+        static const QRegularExpression number(QStringLiteral("\\d+"));
+        QList<int> numbers;
+        for (const QRegularExpressionMatch &m : number.globalMatch(line))
+            numbers.append(m.captured().toInt());
+        QCOMPARE(numbers.size(), 6);
+        QVERIFY2(std::is_sorted(numbers.begin(), numbers.end()), qPrintable(line));
+        QVERIFY2(numbers.first() >= 1 && numbers.last() <= range, qPrintable(line));
+    }
+}
+
+void TestPrintingFlow::reprint_through_command2_data()
+{
+    QTest::addColumn<int>("clicks");
+    QTest::addColumn<bool>("during_the_wait");
+    QTest::newRow("once") << 1 << false;
+    QTest::newRow("three times, one after the other") << 3 << false;
+    QTest::newRow("again while the first page's sentence is typed") << 2 << true;
+}
+
+void TestPrintingFlow::reprint_through_command2()
+{
+    QFETCH(int, clicks);
+    QFETCH(bool, during_the_wait);
+    QVERIFY2(session->start(time_scale), qPrintable(session->failure));
+    Quendra &main = *session->window;
+    log().clear();
+    const QSet<int> before = jobs();
+    Driver &driver = session->driver;
+    session->prompts.text_answers = {QStringLiteral("24011973"), QStringLiteral("Eva")};
+
+    QImage shown;
+    bool window_stayed = true;
+    int deepest = 0;
+    auto print = [&] {
+        deepest = std::max(deepest, main.presenter().reports_running() + 1);
+        click(button(main.report_window(), "Command2"));
+        // The window is still up with the same report.
+        window_stayed =
+            window_stayed && report_shown(main) && main.report_window()->blatt()->image() == shown;
+    };
+    driver.when(
+        QStringLiteral("report window active"), [&] { return report_active(main); },
+        [&] {
+            shown = main.report_window()->blatt()->image();
+            print();
+        });
+    if (during_the_wait) {
+        driver.when(
+            QStringLiteral("the first page's sentence is being typed"),
+            [&] {
+                return main.presenter().reports_running() == 2 && !bubble(main).isEmpty() &&
+                       !main.presenter().speech_finished;
+            },
+            print);
+    } else {
+        for (int i = 1; i < clicks; ++i)
+            driver.when(
+                QStringLiteral("report window active again"),
+                [&] { return report_active(main) && main.presenter().reports_running() == 1; },
+                print);
+    }
+    driver.when(
+        QStringLiteral("back to the report window"),
+        [&] { return report_shown(main) && main.presenter().reports_running() == 1; },
+        [&] { click(button(main.report_window(), "Command1")); });
+    press(main, Qt::Key_A);
+    QVERIFY2(driver.done(), qPrintable(driver.failure));
+
+    // No prompt beyond the screen report's own two.
+    QCOMPARE(log(), steps({"ask date", "ask name", "show bildschirm", "hide bildschirm"}));
+    QVERIFY(window_stayed);
+    QCOMPARE(deepest, during_the_wait ? 3 : 2);
+    QVERIFY(!program_state().reprint_pending);
+    QCOMPARE(main.presenter().reports_running(), 0);
+
+    const QList<int> added = finished_jobs_since(before);
+    QCOMPARE(added.size(), clicks);
+    const QString first = text_of(added.first());
+    QVERIFY2(first.contains(QStringLiteral("Eva")), qPrintable(first));
+    for (int job : added) {
+        QCOMPARE(pages(job), 1);
+        QCOMPARE(text_of(job), first);
+    }
+}
+
+void TestPrintingFlow::printer_failure_data()
+{
+    QTest::addColumn<bool>("from_the_report_window");
+    QTest::newRow("a key with Ausdruck chosen") << false;
+    QTest::newRow("Command2 on the report window") << true;
+}
+
+void TestPrintingFlow::printer_failure()
+{
+    // No default printer: a German box says so, nothing is printed, the
+    // professor gets his speech back and the next person can go on.
+    QFETCH(bool, from_the_report_window);
+    QCOMPARE(run(QStringLiteral("lpstat"), {QStringLiteral("-d")}).trimmed(),
+             QStringLiteral("no system default destination"));
+    QVERIFY2(session->start(time_scale,
+                            [&](Dialog &options) {
+                                if (!from_the_report_window)
+                                    options.Ausdruck(0)->click();
+                            }),
+             qPrintable(session->failure));
+    Quendra &main = *session->window;
+    log().clear();
+    QSignalSpy faces(&main.presenter(), &Presenter::face_chosen);
+
+    int running_after_the_box = -1;
+    if (from_the_report_window) {
+        session->driver.when(
+            QStringLiteral("report window active"), [&] { return report_active(main); },
+            [&] {
+                click(button(main.report_window(), "Command2"));
+                running_after_the_box = main.presenter().reports_running();
+            });
+        session->driver.when(
+            QStringLiteral("report window still up"), [&] { return report_shown(main); },
+            [&] { click(button(main.report_window(), "Command1")); });
+    }
+    for (int person = 0; person < 2; ++person) {
+        session->prompts.text_answers = {QStringLiteral("24011973"), QStringLiteral("Eva")};
+        press(main, Qt::Key_A);
+        if (from_the_report_window)
+            break;
+    }
+    QVERIFY2(session->driver.done(), qPrintable(session->driver.failure));
+
+    if (from_the_report_window) {
+        QCOMPARE(log(),
+                 steps({"ask date", "ask name", "show bildschirm", "error", "hide bildschirm"}));
+        QCOMPARE(running_after_the_box, 1);
+    } else {
+        QCOMPARE(log(), steps({"ask date", "ask name", "error", "ask date", "ask name", "error"}));
+    }
+    const Asked error = session->prompts.asked.at(2);
+    QCOMPARE(error.kind, Asked::error);
+    QCOMPARE(error.title, QStringLiteral("Drucken nicht möglich"));
+    QCOMPARE(error.text, QStringLiteral("Es ist kein Standarddrucker eingerichtet."));
+    QVERIFY(jobs().isEmpty());
+
+    QCOMPARE(main.presenter().reports_running(), 0);
+    QCOMPARE(main.cursor().shape(), Qt::ArrowCursor);
+    const int faces_before = faces.size();
+    QVERIFY(wait_until([&] { return faces.size() >= faces_before + 2; }));
+    QVERIFY(wait_until([&] {
+        return bubble(main).size() >= 5 && Presenter::sentences()[0].startsWith(bubble(main));
+    }));
+}
+
+QTEST_MAIN(TestPrintingFlow)
+#include "test_printing_flow.moc"
