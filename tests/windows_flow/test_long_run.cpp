@@ -1,0 +1,131 @@
+// A long day at the stand, fast: a thousand screen reports in a row, each
+// started by a key from the event loop as a person would, each report window
+// sent away with Command1. Whatever a report leaves behind (a nested event
+// loop still running, a window, an object) would pile up, so the stack depth
+// reached inside the typewriter and the number of windows and objects must
+// be the same at the thousandth report as at the tenth.
+
+#include "flow_support.h"
+
+using namespace flow;
+
+namespace {
+
+constexpr int reports = 1000;
+// A typewriter tick every millisecond, a face every five.
+constexpr double time_scale = 0.005;
+
+// The first and last reports of the day that are measured.
+constexpr int early_from = 10;
+constexpr int late_from = reports - 10;
+
+int object_count(const QObject *root)
+{
+    return static_cast<int>(root->findChildren<QObject *>().size());
+}
+
+} // namespace
+
+class TestLongRun : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void a_thousand_reports_in_a_row();
+};
+
+void TestLongRun::initTestCase()
+{
+    set_program_end_handler([](int status) { log().append(QStringLiteral("end %1").arg(status)); });
+    set_clock([] { return fixed_now(); });
+}
+
+void TestLongRun::a_thousand_reports_in_a_row()
+{
+    Session session;
+    QVERIFY2(session.start(time_scale), qPrintable(session.failure));
+    Quendra &main = *session.window;
+    log().clear();
+
+    int done = 0;
+    // The deepest point of the stack (the lowest address: it grows down on
+    // every platform we build for) that a bubble change reached, per window
+    // of ten reports.
+    quintptr early_low = std::numeric_limits<quintptr>::max();
+    quintptr late_low = std::numeric_limits<quintptr>::max();
+    int early_captions = 0;
+    int late_captions = 0;
+    connect(&main.presenter(), &Presenter::caption_changed, this, [&] {
+        volatile char probe = 0;
+        const auto here = reinterpret_cast<quintptr>(&probe);
+        if (done >= early_from && done < early_from + 10) {
+            early_low = std::min(early_low, here);
+            ++early_captions;
+        } else if (done >= late_from) {
+            late_low = std::min(late_low, here);
+            ++late_captions;
+        }
+    });
+
+    int early_windows = 0;
+    int early_objects = 0;
+    int late_windows = -1;
+    int late_objects = -1;
+    QEventLoop day;
+    std::function<void()> next_person;
+    next_person = [&] {
+        session.driver.when(
+            QStringLiteral("the main window waits for the next person"),
+            [&] { return main.presenter().reports_running() == 0 && main.isActiveWindow(); },
+            [&] {
+                session.prompts.text_answers = {QStringLiteral("24011973"), QStringLiteral("Eva")};
+                press(main, Qt::Key_A);
+                ++done;
+                // Counted at the same point of the same report routine.
+                if (done == early_from) {
+                    early_windows = static_cast<int>(QApplication::topLevelWidgets().size());
+                    early_objects = object_count(qApp) + object_count(&main);
+                } else if (done == reports) {
+                    late_windows = static_cast<int>(QApplication::topLevelWidgets().size());
+                    late_objects = object_count(qApp) + object_count(&main);
+                }
+                if (done == reports || !session.driver.failure.isEmpty())
+                    day.quit();
+                else
+                    next_person();
+            });
+        session.driver.when(
+            QStringLiteral("report window active"), [&] { return report_active(main); },
+            [&] { click(button(main.report_window(), "Command1")); });
+    };
+    next_person();
+    day.exec();
+    QVERIFY2(session.driver.done(), qPrintable(session.driver.failure));
+    QCOMPARE(done, reports);
+
+    // Every person was asked once and saw one report window.
+    QCOMPARE(log().size(), 4 * reports);
+    QCOMPARE(log().count(QStringLiteral("show bildschirm")), reports);
+    QCOMPARE(session.prompts.asked.size(), 2 * reports);
+
+    QVERIFY(early_captions > 0 && late_captions > 0);
+    const auto base = reinterpret_cast<quintptr>(&done);
+    const quintptr early_depth = base - early_low;
+    const quintptr late_depth = base - late_low;
+    qInfo("deepest stack below the test at reports %d to %d: %llu bytes; at %d to %d: %llu bytes",
+          early_from + 1, early_from + 10, static_cast<unsigned long long>(early_depth),
+          late_from + 1, reports, static_cast<unsigned long long>(late_depth));
+    QCOMPARE(late_depth, early_depth);
+    QCOMPARE(late_windows, early_windows);
+    QCOMPARE(late_objects, early_objects);
+
+    // And the professor still talks.
+    QCOMPARE(main.presenter().reports_running(), 0);
+    QVERIFY(wait_until([&] {
+        return bubble(main).size() >= 5 && Presenter::sentences()[0].startsWith(bubble(main));
+    }));
+}
+
+QTEST_MAIN(TestLongRun)
+#include "test_long_run.moc"
