@@ -1,0 +1,254 @@
+#pragma once
+
+// Drives the real main window inside the calling process, for the benchmarks
+// and the soak test: scripted answers in place of the boxes, the options
+// confirmed through the options window's start button, and one report per
+// key press, sent away again with the report window's Command1.
+//
+// The report routines run modally inside the key handler, so whatever has to
+// happen while a report runs (clicking Command1, taking a time) is done from
+// the event loop: by a polling timer, or from the scripted box at the moment
+// it answers. Also: the process's resident set and open descriptors as the
+// kernel sees them.
+
+#include "bildschirm.h"
+#include "dialog.h"
+#include "drawing_area.h"
+#include "presenter.h"
+#include "program_state.h"
+#include "prompts.h"
+#include "quendra.h"
+#include "read_birth_entry.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+
+#include <cups/cups.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+
+namespace driver {
+
+/// Monotonic time in nanoseconds.
+inline qint64 now_ns()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+/// The resident set of this process in KiB (VmRSS), -1 when unknown.
+inline qint64 resident_kib()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong();
+    }
+    return -1;
+}
+
+/// How many file descriptors this process has open, not counting the one
+/// used to list them.
+inline int open_descriptors()
+{
+    const QStringList entries =
+        QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    return static_cast<int>(entries.size()) - 1;
+}
+
+/// Every job the scheduler knows of, finished ones included; -1 when it
+/// cannot be asked.
+inline int print_jobs()
+{
+    cups_job_t *jobs = nullptr;
+    const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, nullptr, 0, CUPS_WHICHJOBS_ALL);
+    cupsFreeJobs(count, jobs);
+    return count;
+}
+
+/// Runs the event loop until condition holds or timeout_ms have passed.
+/// True when the condition held.
+inline bool wait_until(const std::function<bool()> &condition, int timeout_ms = 20000)
+{
+    if (condition())
+        return true;
+    QEventLoop loop;
+    QTimer poll;
+    poll.setInterval(1);
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (condition())
+            loop.quit();
+    });
+    QTimer give_up;
+    give_up.setSingleShot(true);
+    QObject::connect(&give_up, &QTimer::timeout, &loop, &QEventLoop::quit);
+    poll.start();
+    give_up.start(timeout_ms);
+    loop.exec();
+    return condition();
+}
+
+/// The boxes, answered from a queue. An exhausted queue answers like a
+/// cancelled box; the exit question is always answered No.
+class ScriptedPrompts final : public Prompts
+{
+public:
+    QStringList text_answers;
+    /// Runs as the name box hands its answer over: the name is accepted.
+    std::function<void()> on_name_answered;
+    int errors_shown = 0;
+    QString last_error;
+
+    QString ask_text(const QString &prompt, const QString &) override
+    {
+        const QString answer = text_answers.isEmpty() ? QString() : text_answers.takeFirst();
+        if (prompt == entry_texts::name_prompt && on_name_answered)
+            on_name_answered();
+        return answer;
+    }
+
+    void show_error(const QString &text, const QString &) override
+    {
+        ++errors_shown;
+        last_error = text;
+    }
+
+    bool ask_yes_no(const QString &, const QString &) override { return false; }
+};
+
+/// One running program: the main window with scripted boxes.
+class Program
+{
+public:
+    ScriptedPrompts prompts;
+    std::unique_ptr<Quendra> window;
+    QString failure;
+
+    /// Shows the main window, confirms the options window with its start
+    /// button and waits until the professor talks. False, with the reason in
+    /// failure, when the program did not get that far.
+    bool start(double time_scale)
+    {
+        Quendra::set_time_scale(time_scale);
+        window = std::make_unique<Quendra>(&prompts);
+        Quendra *main = window.get();
+        bool confirmed = false;
+        QTimer confirm;
+        confirm.setInterval(1);
+        QObject::connect(&confirm, &QTimer::timeout, [&] {
+            Dialog &options = main->options_window();
+            if (!confirmed && options.isVisible()) {
+                confirmed = true;
+                QTest::mouseClick(options.findChild<QPushButton *>(QStringLiteral("Command1")),
+                                  Qt::LeftButton);
+            }
+        });
+        confirm.start();
+        window->show();
+        window->activateWindow();
+        const bool talking = wait_until([main] { return main->presenter().script_running(); });
+        confirm.stop();
+        if (!talking) {
+            failure = confirmed ? QStringLiteral("the speech did not start after the options")
+                                : QStringLiteral("the options window did not come up");
+            return false;
+        }
+        if (!program_state().options_confirmed) {
+            failure = QStringLiteral("the options were not confirmed");
+            return false;
+        }
+        return true;
+    }
+
+    /// Chooses in the options window whether reports are printed.
+    void set_printout(bool printout)
+    {
+        window->options_window().Ausdruck(printout ? 0 : 1)->setChecked(true);
+    }
+
+    /// One screen report: a key on the main window, the two answers, and
+    /// Command1 clicked as soon as the report window is up. True when the
+    /// report window was shown and has gone again.
+    bool screen_report(const QString &date, const QString &name)
+    {
+        prompts.text_answers = {date, name};
+        Quendra *main = window.get();
+        bool clicked = false;
+        QTimer poll;
+        poll.setInterval(1);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            bildschirm *report = main->report_window();
+            if (!clicked && report && report->isVisible()) {
+                clicked = true;
+                QTest::mouseClick(report->findChild<QPushButton *>(QStringLiteral("Command1")),
+                                  Qt::LeftButton);
+            }
+        });
+        poll.start();
+        press_key();
+        poll.stop();
+        if (!clicked)
+            failure = QStringLiteral("no report window");
+        else if (main->report_window()->isVisible())
+            failure = QStringLiteral("Command1 left the report window open");
+        else if (main->presenter().reports_running() != 0)
+            failure = QStringLiteral("the report did not hand the professor back");
+        else
+            return true;
+        return false;
+    }
+
+    /// One printed report (printout chosen): a key and the two answers.
+    /// True when it went through without an error box.
+    bool printed_report(const QString &date, const QString &name)
+    {
+        prompts.text_answers = {date, name};
+        const int errors = prompts.errors_shown;
+        press_key();
+        if (prompts.errors_shown != errors) {
+            failure = QStringLiteral("error box: ") + prompts.last_error;
+            return false;
+        }
+        if (window->presenter().reports_running() != 0) {
+            failure = QStringLiteral("the report did not hand the professor back");
+            return false;
+        }
+        return true;
+    }
+
+private:
+    // Delivered as the window system would; the report runs inside this call.
+    void press_key() { QTest::keyClick(window->windowHandle(), Qt::Key_A); }
+};
+
+/// Birth dates and names that take the report through its variants: young
+/// and old (with and without the blood donation and dental lines), short and
+/// long names, umlauts.
+inline QString entry_date(int index)
+{
+    static const char *const dates[] = {"24011973", "29021960", "01011930", "31122005",
+                                        "15081988", "07071947", "03032012", "11111999"};
+    return QString::fromLatin1(dates[index % 8]);
+}
+
+inline QString entry_name(int index)
+{
+    static const char *const names[] = {
+        "Anna", "Jürgen Müller-Lüdenscheidt", "Bo", "Eva-Maria Österreicher", "Max", "Zoë",
+        "Kai",  "Friederike von Großenhain"};
+    return QString::fromUtf8(names[(index / 3) % 8]) + QString::number(index % 7);
+}
+
+} // namespace driver

@@ -1,0 +1,294 @@
+// A long day at the stand in a few minutes: the real main window in one
+// process takes 2,000 screen reports and 200 printed ones (on the private
+// print queue), and then the professor talks through 24 hours of ticks.
+// Nothing may pile up: the stack under the professor's slot, the nested
+// event loops, the open files, the resident set. And the professor still
+// starts over with his first sentence after a report.
+//
+// The timers run a hundred times faster than in real life; the day of ticks
+// calls the presenter's two steps directly.
+
+#include "program_driver.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <algorithm>
+#include <array>
+
+using namespace driver;
+
+namespace {
+
+constexpr double time_scale = 0.01; // a typewriter tick every millisecond
+constexpr int screen_report_count = 2000;
+constexpr int printed_report_count = 200;
+constexpr int sample = 100; // reports in the early and the late sample
+constexpr int printed_sample = 20;
+constexpr int day_seconds = 24 * 60 * 60;
+constexpr int typewriter_ticks_per_second = 10;
+constexpr int ticks_per_cycle = 498; // the ten sentences with their pauses
+
+// Bounds that still hold when nothing grows: a leak of one descriptor or
+// one nested loop per report, or a few KiB per report, exceeds them by far.
+constexpr qint64 stack_slack_bytes = 1024;
+constexpr int descriptor_slack = 2;
+constexpr qint64 resident_bound_kib = 8 * 1024;
+
+// The deepest stack and the most nested event loops the professor's slot
+// has seen since the last reset.
+struct Extremes
+{
+    qint64 stack_bytes = 0;
+    int loop_level = 0;
+
+    void merge(const Extremes &other)
+    {
+        stack_bytes = std::max(stack_bytes, other.stack_bytes);
+        loop_level = std::max(loop_level, other.loop_level);
+    }
+};
+
+QString describe(const Extremes &early, const Extremes &late)
+{
+    return QStringLiteral("stack %1 -> %2 bytes, nested loops %3 -> %4")
+        .arg(early.stack_bytes)
+        .arg(late.stack_bytes)
+        .arg(early.loop_level)
+        .arg(late.loop_level);
+}
+
+const QString &first_sentence()
+{
+    return Presenter::sentences()[0];
+}
+
+} // namespace
+
+class TestSoak : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void two_thousand_screen_reports();
+    void two_hundred_printed_reports();
+    void a_day_of_speech();
+    void first_sentence_after_the_day();
+
+private:
+    void probe(const QString &caption);
+    // Runs one report (screen or printed) and waits for what the professor
+    // types first once it has handed him back. Empty when the report failed
+    // (the reason is in program.failure) or he stayed silent.
+    QString report_then_first_caption(bool printed, int index);
+    void compare(const QString &phase, const Extremes &early, const Extremes &late,
+                 int descriptors_early, int descriptors_late, qint64 resident_late);
+
+    Program program;
+    const char *stack_top = nullptr;
+    Extremes seen;
+    bool listening = false; // for the first caption after a report
+    QString first_caption;
+    qint64 resident_level_kib = -1; // after the first hundred screen reports
+    QElapsedTimer clock;
+};
+
+void TestSoak::initTestCase()
+{
+    char top = 0;
+    stack_top = &top;
+    clock.start();
+    // The exit question is answered No; nothing may end the test process.
+    set_program_end_handler([](int status) { qFatal("the program ended with %d", status); });
+    QVERIFY2(program.start(time_scale), qPrintable(program.failure));
+    QObject::connect(&program.window->presenter(), &Presenter::caption_changed, this,
+                     &TestSoak::probe);
+}
+
+void TestSoak::probe(const QString &caption)
+{
+    if (listening && first_caption.isEmpty() && !caption.isEmpty() &&
+        program.window->presenter().reports_running() == 0)
+        first_caption = caption;
+    volatile char here = 0;
+    seen.stack_bytes = std::max<qint64>(seen.stack_bytes, stack_top - const_cast<char *>(&here));
+    seen.loop_level = std::max(seen.loop_level, QThread::currentThread()->loopLevel());
+}
+
+QString TestSoak::report_then_first_caption(bool printed, int index)
+{
+    first_caption.clear();
+    listening = true;
+    const bool done = printed ? program.printed_report(entry_date(index), entry_name(index))
+                              : program.screen_report(entry_date(index), entry_name(index));
+    if (done)
+        wait_until([this] { return !first_caption.isEmpty(); }, 5000);
+    listening = false;
+    return done ? first_caption : QString();
+}
+
+void TestSoak::compare(const QString &phase, const Extremes &early, const Extremes &late,
+                       int descriptors_early, int descriptors_late, qint64 resident_late)
+{
+    qInfo("%s: %s; descriptors %d -> %d; resident %lld -> %lld KiB; %.1f s so far",
+          qPrintable(phase), qPrintable(describe(early, late)), descriptors_early, descriptors_late,
+          resident_level_kib, resident_late, double(clock.elapsed()) / 1e3);
+    QVERIFY2(early.stack_bytes > 0, "the professor's slot never ran");
+    QVERIFY2(late.stack_bytes <= early.stack_bytes + stack_slack_bytes,
+             qPrintable(describe(early, late)));
+    QVERIFY2(late.loop_level <= early.loop_level, qPrintable(describe(early, late)));
+    QVERIFY2(descriptors_late <= descriptors_early + descriptor_slack,
+             qPrintable(QStringLiteral("%1 -> %2 open descriptors")
+                            .arg(descriptors_early)
+                            .arg(descriptors_late)));
+    QVERIFY2(resident_late <= resident_level_kib + resident_bound_kib,
+             qPrintable(QStringLiteral("resident %1 KiB, %2 KiB after the first %3 reports")
+                            .arg(resident_late)
+                            .arg(resident_level_kib)
+                            .arg(sample)));
+}
+
+void TestSoak::two_thousand_screen_reports()
+{
+    QVERIFY(program.window);
+    program.set_printout(false);
+    Extremes early;
+    Extremes late;
+    int descriptors_early = 0;
+    for (int i = 0; i < screen_report_count; ++i) {
+        seen = {};
+        const QString caption = report_then_first_caption(false, i);
+        QVERIFY2(caption == first_sentence().left(1),
+                 qPrintable(QStringLiteral("report %1: %2; then the professor typed \"%3\"")
+                                .arg(i + 1)
+                                .arg(program.failure, caption)));
+        if (i < sample)
+            early.merge(seen);
+        else if (i >= screen_report_count - sample)
+            late.merge(seen);
+        if (i == sample - 1) {
+            resident_level_kib = resident_kib();
+            descriptors_early = open_descriptors();
+        }
+    }
+    QCOMPARE(program.prompts.errors_shown, 0);
+    compare(QStringLiteral("screen reports"), early, late, descriptors_early, open_descriptors(),
+            resident_kib());
+}
+
+void TestSoak::two_hundred_printed_reports()
+{
+    QVERIFY(program.window);
+    const int jobs_before = print_jobs();
+    QVERIFY2(jobs_before >= 0, "the print scheduler does not answer (CUPS_SERVER unset?)");
+    program.set_printout(true);
+    Extremes early;
+    Extremes late;
+    int descriptors_early = 0;
+    for (int i = 0; i < printed_report_count; ++i) {
+        seen = {};
+        const QString caption = report_then_first_caption(true, i);
+        QVERIFY2(caption == first_sentence().left(1),
+                 qPrintable(QStringLiteral("printed report %1: %2; then the professor typed \"%3\"")
+                                .arg(i + 1)
+                                .arg(program.failure, caption)));
+        if (i < printed_sample)
+            early.merge(seen);
+        else if (i >= printed_report_count - printed_sample)
+            late.merge(seen);
+        if (i == printed_sample - 1)
+            descriptors_early = open_descriptors();
+    }
+    QCOMPARE(print_jobs() - jobs_before, printed_report_count);
+    compare(QStringLiteral("printed reports"), early, late, descriptors_early, open_descriptors(),
+            resident_kib());
+}
+
+void TestSoak::a_day_of_speech()
+{
+    QVERIFY(program.window);
+    Quendra &window = *program.window;
+    Presenter &professor = window.presenter();
+    // Only the ticks given here count.
+    window.Timer1->stop();
+    window.Timer2->stop();
+    QCoreApplication::processEvents();
+
+    std::array<int, 4> faces{};
+    int cycles = 0;
+    QObject counters; // the counting ends with this test, whichever way it ends
+    connect(&professor, &Presenter::face_chosen, &counters, [&](int face) {
+        if (face >= 1 && face <= 3)
+            ++faces[static_cast<std::size_t>(face)];
+        else
+            ++faces[0];
+    });
+    connect(&professor, &Presenter::caption_changed, &counters, [&](const QString &caption) {
+        if (caption == first_sentence().left(1))
+            ++cycles;
+    });
+
+    Extremes first_hour;
+    Extremes last_hour;
+    int descriptors_first_hour = 0;
+    seen = {};
+    for (int second = 0; second < day_seconds; ++second) {
+        for (int tick = 0; tick < typewriter_ticks_per_second; ++tick)
+            professor.typewriter_step();
+        professor.face_step();
+        // Now and then the window catches up with its repaints.
+        if (second % 60 == 59)
+            QCoreApplication::processEvents();
+        if (second == 3599) {
+            first_hour = seen;
+            descriptors_first_hour = open_descriptors();
+        }
+        if (second == day_seconds - 3601)
+            seen = {};
+    }
+    last_hour = seen;
+    window.Timer1->start();
+    window.Timer2->start();
+
+    const int face_total = faces[1] + faces[2] + faces[3];
+    qInfo("a day: %d speech cycles, faces %d/%d/%d", cycles, faces[1], faces[2], faces[3]);
+    QCOMPARE(faces[0], 0);
+    QCOMPARE(face_total, day_seconds);
+    for (std::size_t face = 1; face <= 3; ++face)
+        QVERIFY2(faces[face] > day_seconds / 4, "the faces are not drawn evenly");
+    const int expected_cycles = day_seconds * typewriter_ticks_per_second / ticks_per_cycle;
+    QVERIFY2(std::abs(cycles - expected_cycles) <= 2,
+             qPrintable(QStringLiteral("%1 speech cycles, about %2 expected")
+                            .arg(cycles)
+                            .arg(expected_cycles)));
+    compare(QStringLiteral("a day of speech"), first_hour, last_hour, descriptors_first_hour,
+            open_descriptors(), resident_kib());
+}
+
+void TestSoak::first_sentence_after_the_day()
+{
+    QVERIFY(program.window);
+    Presenter &professor = program.window->presenter();
+    program.set_printout(false);
+    // Break in well into the cycle, not at its start.
+    QVERIFY(wait_until([&] { return professor.script_sentence() >= 3; }));
+    // What he types once the report has handed him back.
+    QStringList captions;
+    QObject recorder;
+    connect(&professor, &Presenter::caption_changed, &recorder, [&](const QString &caption) {
+        if (professor.reports_running() == 0)
+            captions.append(caption);
+    });
+    QVERIFY2(program.screen_report(entry_date(0), entry_name(0)), qPrintable(program.failure));
+    QVERIFY(wait_until([&] { return captions.size() >= 5; }));
+    QCOMPARE(captions.mid(0, 5),
+             (QStringList{QStringLiteral("H"), QStringLiteral("Ha"), QStringLiteral("Hal"),
+                          QStringLiteral("Hall"), QStringLiteral("Hallo")}));
+    QCOMPARE(professor.script_sentence(), 0);
+    qInfo("the whole soak took %.1f s", double(clock.elapsed()) / 1e3);
+}
+
+QTEST_MAIN(TestSoak)
+#include "test_soak.moc"
