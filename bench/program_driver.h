@@ -8,8 +8,8 @@
 // The report routines run modally inside the key handler, so whatever has to
 // happen while a report runs (clicking Command1, taking a time) is done from
 // the event loop: by a polling timer, or from the scripted box at the moment
-// it answers. Also: the process's resident set and open descriptors as the
-// kernel sees them.
+// it answers. The keys come from the event loop too, as a person's keys do. Also: the process's
+// resident set and open descriptors as the kernel sees them.
 
 #include "bildschirm.h"
 #include "dialog.h"
@@ -20,13 +20,15 @@
 #include "quendra.h"
 #include "read_birth_entry.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <QWindow>
 
@@ -98,6 +100,24 @@ inline bool wait_until(const std::function<bool()> &condition, int timeout_ms = 
     give_up.start(timeout_ms);
     loop.exec();
     return condition();
+}
+
+/// Birth dates and names that take the report through its variants: young
+/// and old (with and without the blood donation and dental lines), short and
+/// long names, umlauts.
+inline QString entry_date(int index)
+{
+    static const char *const dates[] = {"24011973", "29021960", "01011930", "31122005",
+                                        "15081988", "07071947", "03032012", "11111999"};
+    return QString::fromLatin1(dates[index % 8]);
+}
+
+inline QString entry_name(int index)
+{
+    static const char *const names[] = {
+        "Anna", "Jürgen Müller-Lüdenscheidt", "Bo", "Eva-Maria Österreicher", "Max", "Zoë",
+        "Kai",  "Friederike von Großenhain"};
+    return QString::fromUtf8(names[(index / 3) % 8]) + QString::number(index % 7);
 }
 
 /// The boxes, answered from a queue. An exhausted queue answers like a
@@ -178,77 +198,121 @@ public:
         window->options_window().Ausdruck(printout ? 0 : 1)->setChecked(true);
     }
 
-    /// One screen report: a key on the main window, the two answers, and
-    /// Command1 clicked as soon as the report window is up. True when the
-    /// report window was shown and has gone again.
-    bool screen_report(const QString &date, const QString &name)
+    /// What run_reports does around each report.
+    struct Reports
     {
-        prompts.text_answers = {date, name};
+        int count = 0;
+        bool printed = false; // the printout is chosen: no report window
+        /// Just before the key for report index (from 0) is pressed.
+        std::function<void(int index)> before;
+        /// Once report index is over and the professor has started again.
+        std::function<void(int index)> after;
+    };
+
+    /// Runs reports one after the other, from the event loop, as people at
+    /// the stand do: the next key comes when the professor has been handed
+    /// back and has typed the first character of his first sentence, from
+    /// whatever depth the event loop is running at by then. Each report gets
+    /// the next entry of entry_date and entry_name; on a screen report,
+    /// Command1 is clicked as soon as the report window is up. True when all
+    /// of them went through; otherwise the reason is in failure.
+    ///
+    /// Reports that never unwind (a loop left running inside the key
+    /// handler) make the next key arrive one loop deeper each time; such a
+    /// run cannot return to its caller, so it ends the process with the
+    /// levels it saw.
+    bool run_reports(const Reports &reports, int timeout_per_report_ms = 20000)
+    {
         Quendra *main = window.get();
+        Presenter &professor = main->presenter();
+        QEventLoop loop;
+        QObject context; // ends the polling and the caption watch with this call
+        int started = 0;
+        int finished = 0;
+        bool running = false;
         bool clicked = false;
-        QTimer poll;
-        poll.setInterval(1);
-        QObject::connect(&poll, &QTimer::timeout, [&] {
+        int errors = prompts.errors_shown;
+        QString first_caption; // after the hand-back
+        QElapsedTimer waited;
+        int start_level = -1;
+        failure.clear();
+
+        QObject::connect(&professor, &Presenter::caption_changed, &context,
+                         [&](const QString &caption) {
+                             if (running && professor.reports_running() == 0 &&
+                                 !caption.isEmpty() && first_caption.isEmpty())
+                                 first_caption = caption;
+                         });
+        const auto give_up = [&](const QString &reason) {
+            failure = QStringLiteral("report %1: %2").arg(finished + 1).arg(reason);
+            // Whatever still waits in a modal loop must unwind.
+            for (QWidget *widget : QApplication::topLevelWidgets())
+                if (auto *dialog = qobject_cast<QDialog *>(widget); dialog && dialog->isVisible())
+                    dialog->hide();
+            loop.quit();
+        };
+
+        std::function<void()> poll;
+        poll = [&] {
+            if (!failure.isEmpty() || finished == reports.count)
+                return;
+            // A fresh timer each time: it fires even while the report that
+            // this one started is still running further up the stack.
+            QTimer::singleShot(1, &context, poll);
+            const int level = QThread::currentThread()->loopLevel();
+            if (!running) {
+                if (start_level < 0)
+                    start_level = level;
+                if (reports.before)
+                    reports.before(started);
+                prompts.text_answers = {entry_date(started), entry_name(started)};
+                running = true;
+                clicked = false;
+                first_caption.clear();
+                waited.start();
+                ++started;
+                press_key();
+                return;
+            }
             bildschirm *report = main->report_window();
-            if (!clicked && report && report->isVisible()) {
+            const bool report_shown = report && report->isVisible();
+            if (!reports.printed && report_shown && !clicked) {
                 clicked = true;
                 QTest::mouseClick(report->findChild<QPushButton *>(QStringLiteral("Command1")),
                                   Qt::LeftButton);
+                return;
             }
-        });
-        poll.start();
-        press_key();
-        poll.stop();
-        if (!clicked)
-            failure = QStringLiteral("no report window");
-        else if (main->report_window()->isVisible())
-            failure = QStringLiteral("Command1 left the report window open");
-        else if (main->presenter().reports_running() != 0)
-            failure = QStringLiteral("the report did not hand the professor back");
-        else
-            return true;
-        return false;
-    }
-
-    /// One printed report (printout chosen): a key and the two answers.
-    /// True when it went through without an error box.
-    bool printed_report(const QString &date, const QString &name)
-    {
-        prompts.text_answers = {date, name};
-        const int errors = prompts.errors_shown;
-        press_key();
-        if (prompts.errors_shown != errors) {
-            failure = QStringLiteral("error box: ") + prompts.last_error;
-            return false;
-        }
-        if (window->presenter().reports_running() != 0) {
-            failure = QStringLiteral("the report did not hand the professor back");
-            return false;
-        }
-        return true;
+            if (prompts.errors_shown != errors)
+                return give_up(QStringLiteral("error box: ") + prompts.last_error);
+            const bool over = professor.reports_running() == 0 && !report_shown &&
+                              (reports.printed || clicked) && !first_caption.isEmpty();
+            if (!over) {
+                if (waited.elapsed() > timeout_per_report_ms)
+                    give_up(QStringLiteral("not over after %1 ms").arg(timeout_per_report_ms));
+                return;
+            }
+            if (first_caption != Presenter::sentences()[0].left(1))
+                return give_up(
+                    QStringLiteral("then the professor typed \"%1\"").arg(first_caption));
+            running = false;
+            if (reports.after)
+                reports.after(finished);
+            if (++finished < reports.count)
+                return;
+            if (level > start_level)
+                qFatal("the reports did not unwind: the first key came at event loop level %d, "
+                       "the run ended at level %d",
+                       start_level, level);
+            loop.quit();
+        };
+        QTimer::singleShot(0, &context, poll);
+        loop.exec();
+        return failure.isEmpty() && finished == reports.count;
     }
 
 private:
     // Delivered as the window system would; the report runs inside this call.
     void press_key() { QTest::keyClick(window->windowHandle(), Qt::Key_A); }
 };
-
-/// Birth dates and names that take the report through its variants: young
-/// and old (with and without the blood donation and dental lines), short and
-/// long names, umlauts.
-inline QString entry_date(int index)
-{
-    static const char *const dates[] = {"24011973", "29021960", "01011930", "31122005",
-                                        "15081988", "07071947", "03032012", "11111999"};
-    return QString::fromLatin1(dates[index % 8]);
-}
-
-inline QString entry_name(int index)
-{
-    static const char *const names[] = {
-        "Anna", "Jürgen Müller-Lüdenscheidt", "Bo", "Eva-Maria Österreicher", "Max", "Zoë",
-        "Kai",  "Friederike von Großenhain"};
-    return QString::fromUtf8(names[(index / 3) % 8]) + QString::number(index % 7);
-}
 
 } // namespace driver

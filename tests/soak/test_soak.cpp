@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
 
 using namespace driver;
 
@@ -78,19 +79,18 @@ private slots:
     void first_sentence_after_the_day();
 
 private:
-    void probe(const QString &caption);
-    // Runs one report (screen or printed) and waits for what the professor
-    // types first once it has handed him back. Empty when the report failed
-    // (the reason is in program.failure) or he stayed silent.
-    QString report_then_first_caption(bool printed, int index);
+    void probe();
+    // Runs the reports and merges what the professor's slot saw during the
+    // first and the last `in_sample` of them; `at_level` runs after report
+    // number in_sample.
+    bool run_reports(int count, bool printed, int in_sample, Extremes &early, Extremes &late,
+                     const std::function<void()> &at_level);
     void compare(const QString &phase, const Extremes &early, const Extremes &late,
                  int descriptors_early, int descriptors_late, qint64 resident_late);
 
     Program program;
     const char *stack_top = nullptr;
     Extremes seen;
-    bool listening = false; // for the first caption after a report
-    QString first_caption;
     qint64 resident_level_kib = -1; // after the first hundred screen reports
     QElapsedTimer clock;
 };
@@ -103,30 +103,32 @@ void TestSoak::initTestCase()
     // The exit question is answered No; nothing may end the test process.
     set_program_end_handler([](int status) { qFatal("the program ended with %d", status); });
     QVERIFY2(program.start(time_scale), qPrintable(program.failure));
-    QObject::connect(&program.window->presenter(), &Presenter::caption_changed, this,
-                     &TestSoak::probe);
+    connect(&program.window->presenter(), &Presenter::caption_changed, this, &TestSoak::probe);
 }
 
-void TestSoak::probe(const QString &caption)
+void TestSoak::probe()
 {
-    if (listening && first_caption.isEmpty() && !caption.isEmpty() &&
-        program.window->presenter().reports_running() == 0)
-        first_caption = caption;
     volatile char here = 0;
     seen.stack_bytes = std::max<qint64>(seen.stack_bytes, stack_top - const_cast<char *>(&here));
     seen.loop_level = std::max(seen.loop_level, QThread::currentThread()->loopLevel());
 }
 
-QString TestSoak::report_then_first_caption(bool printed, int index)
+bool TestSoak::run_reports(int count, bool printed, int in_sample, Extremes &early, Extremes &late,
+                           const std::function<void()> &at_level)
 {
-    first_caption.clear();
-    listening = true;
-    const bool done = printed ? program.printed_report(entry_date(index), entry_name(index))
-                              : program.screen_report(entry_date(index), entry_name(index));
-    if (done)
-        wait_until([this] { return !first_caption.isEmpty(); }, 5000);
-    listening = false;
-    return done ? first_caption : QString();
+    Program::Reports reports;
+    reports.count = count;
+    reports.printed = printed;
+    reports.before = [&](int) { seen = {}; };
+    reports.after = [&](int index) {
+        if (index < in_sample)
+            early.merge(seen);
+        else if (index >= count - in_sample)
+            late.merge(seen);
+        if (index == in_sample - 1)
+            at_level();
+    };
+    return program.run_reports(reports);
 }
 
 void TestSoak::compare(const QString &phase, const Extremes &early, const Extremes &late,
@@ -157,22 +159,12 @@ void TestSoak::two_thousand_screen_reports()
     Extremes early;
     Extremes late;
     int descriptors_early = 0;
-    for (int i = 0; i < screen_report_count; ++i) {
-        seen = {};
-        const QString caption = report_then_first_caption(false, i);
-        QVERIFY2(caption == first_sentence().left(1),
-                 qPrintable(QStringLiteral("report %1: %2; then the professor typed \"%3\"")
-                                .arg(i + 1)
-                                .arg(program.failure, caption)));
-        if (i < sample)
-            early.merge(seen);
-        else if (i >= screen_report_count - sample)
-            late.merge(seen);
-        if (i == sample - 1) {
-            resident_level_kib = resident_kib();
-            descriptors_early = open_descriptors();
-        }
-    }
+    QVERIFY2(run_reports(screen_report_count, false, sample, early, late,
+                         [&] {
+                             resident_level_kib = resident_kib();
+                             descriptors_early = open_descriptors();
+                         }),
+             qPrintable(program.failure));
     QCOMPARE(program.prompts.errors_shown, 0);
     compare(QStringLiteral("screen reports"), early, late, descriptors_early, open_descriptors(),
             resident_kib());
@@ -187,20 +179,10 @@ void TestSoak::two_hundred_printed_reports()
     Extremes early;
     Extremes late;
     int descriptors_early = 0;
-    for (int i = 0; i < printed_report_count; ++i) {
-        seen = {};
-        const QString caption = report_then_first_caption(true, i);
-        QVERIFY2(caption == first_sentence().left(1),
-                 qPrintable(QStringLiteral("printed report %1: %2; then the professor typed \"%3\"")
-                                .arg(i + 1)
-                                .arg(program.failure, caption)));
-        if (i < printed_sample)
-            early.merge(seen);
-        else if (i >= printed_report_count - printed_sample)
-            late.merge(seen);
-        if (i == printed_sample - 1)
-            descriptors_early = open_descriptors();
-    }
+    QVERIFY2(run_reports(printed_report_count, true, printed_sample, early, late,
+                         [&] { descriptors_early = open_descriptors(); }),
+             qPrintable(program.failure));
+    QCOMPARE(program.prompts.errors_shown, 0);
     QCOMPARE(print_jobs() - jobs_before, printed_report_count);
     compare(QStringLiteral("printed reports"), early, late, descriptors_early, open_descriptors(),
             resident_kib());
@@ -281,7 +263,10 @@ void TestSoak::first_sentence_after_the_day()
         if (professor.reports_running() == 0)
             captions.append(caption);
     });
-    QVERIFY2(program.screen_report(entry_date(0), entry_name(0)), qPrintable(program.failure));
+    Program::Reports one;
+    one.count = 1;
+    one.before = [&](int) { captions.clear(); };
+    QVERIFY2(program.run_reports(one), qPrintable(program.failure));
     QVERIFY(wait_until([&] { return captions.size() >= 5; }));
     QCOMPARE(captions.mid(0, 5),
              (QStringList{QStringLiteral("H"), QStringLiteral("Ha"), QStringLiteral("Hal"),
