@@ -19,7 +19,7 @@ artifacts=$tree/fuzz-artifacts
 log=$tree/fuzz.log
 mkdir -p "$corpus" "$artifacts"
 
-export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:abort_on_error=0:strict_string_checks=1
+export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 export LANG=C.UTF-8 LC_ALL=C.UTF-8
 
