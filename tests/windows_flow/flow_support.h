@@ -184,10 +184,9 @@ public:
     void when(const QString &name, std::function<bool()> condition, std::function<void()> action)
     {
         steps.push_back({name, std::move(condition), std::move(action)});
-        if (steps.size() == 1) {
+        if (steps.size() == 1)
             waited.start();
-            schedule();
-        }
+        schedule();
     }
 
     bool done() const { return steps.empty() && failure.isEmpty(); }
@@ -205,7 +204,10 @@ private:
     {
         // A fresh single-shot timer each time: a timer never fires again
         // while its own slot is still running, and an action may block in a
-        // modal loop for long.
+        // modal loop for long. One poll at a time is pending.
+        if (scheduled)
+            return;
+        scheduled = true;
         std::weak_ptr<int> guard = alive;
         QTimer::singleShot(1, qApp, [this, guard] {
             if (!guard.expired())
@@ -215,6 +217,7 @@ private:
 
     void poll()
     {
+        scheduled = false;
         if (steps.empty())
             return;
         schedule();
@@ -261,6 +264,7 @@ private:
     QElapsedTimer waited;
     QElapsedTimer forgotten_since;
     QTimer watch;
+    bool scheduled = false;
     std::shared_ptr<int> alive = std::make_shared<int>(0);
 };
 

@@ -7,6 +7,8 @@
 
 #include "flow_support.h"
 
+#include <QKeyEvent>
+
 using namespace flow;
 
 namespace {
@@ -19,9 +21,14 @@ constexpr double time_scale = 0.005;
 constexpr int early_from = 10;
 constexpr int late_from = reports - 10;
 
+// Objects below root, leaving out the single-shot timers that come and go
+// with every tick of the test's own driver.
 int object_count(const QObject *root)
 {
-    return static_cast<int>(root->findChildren<QObject *>().size());
+    int count = 0;
+    for (const QObject *object : root->findChildren<QObject *>())
+        count += !object->inherits("QSingleShotTimer");
+    return count;
 }
 
 } // namespace
@@ -80,7 +87,21 @@ void TestLongRun::a_thousand_reports_in_a_row()
             [&] { return main.presenter().reports_running() == 0 && main.isActiveWindow(); },
             [&] {
                 session.prompts.text_answers = {QStringLiteral("24011973"), QStringLiteral("Eva")};
-                press(main, Qt::Key_A);
+                // Through the event queue, as a key from the window system
+                // comes: it runs at whatever depth the event loop is then.
+                const QString a = QStringLiteral("a");
+                QCoreApplication::postEvent(main.windowHandle(),
+                                            new QKeyEvent(QEvent::KeyPress, Qt::Key_A, {}, a));
+                QCoreApplication::postEvent(main.windowHandle(),
+                                            new QKeyEvent(QEvent::KeyRelease, Qt::Key_A, {}, a));
+            });
+        // The next person is expected as soon as this one has read the
+        // report, not only when the key handler has returned: whatever the
+        // handler still runs after the report window is gone runs beneath
+        // the next report.
+        session.driver.when(
+            QStringLiteral("report window active"), [&] { return report_active(main); },
+            [&] {
                 ++done;
                 // Counted at the same point of the same report routine.
                 if (done == early_from) {
@@ -90,14 +111,12 @@ void TestLongRun::a_thousand_reports_in_a_row()
                     late_windows = static_cast<int>(QApplication::topLevelWidgets().size());
                     late_objects = object_count(qApp) + object_count(&main);
                 }
+                button(main.report_window(), "Command1")->click();
                 if (done == reports || !session.driver.failure.isEmpty())
                     day.quit();
                 else
                     next_person();
             });
-        session.driver.when(
-            QStringLiteral("report window active"), [&] { return report_active(main); },
-            [&] { click(button(main.report_window(), "Command1")); });
     };
     next_person();
     day.exec();
