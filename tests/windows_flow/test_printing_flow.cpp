@@ -7,6 +7,9 @@
 #include "pictures.h"
 
 #include <QDir>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
@@ -96,6 +99,7 @@ private slots:
     void reprint_through_command2();
     void printer_failure_data();
     void printer_failure();
+    void printer_failure_in_the_real_box();
 
 private:
     std::unique_ptr<Session> session;
@@ -367,6 +371,75 @@ void TestPrintingFlow::printer_failure()
     QVERIFY(wait_until([&] {
         return bubble(main).size() >= 5 && Presenter::sentences()[0].startsWith(bubble(main));
     }));
+}
+
+void TestPrintingFlow::printer_failure_in_the_real_box()
+{
+    // The reprint button with the real boxes: the error box by keyboard,
+    // then the report window takes the keys again (Alt+D for the next one).
+    Quendra::set_time_scale(time_scale);
+    Driver driver;
+    Quendra window;
+    driver.when(
+        QStringLiteral("options window active"),
+        [&] {
+            return window.options_window().isVisible() && window.options_window().isActiveWindow();
+        },
+        [&] { QTest::keyClick(window.options_window().windowHandle(), Qt::Key_Return); });
+    window.show();
+    window.activateWindow();
+    QVERIFY(wait_until([&] { return window.presenter().script_running(); }));
+    QVERIFY2(driver.done(), qPrintable(driver.failure));
+
+    auto input_box = [] {
+        auto *box = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
+        return box && box->isActiveWindow() ? box : nullptr;
+    };
+    auto type = [&](const QString &text) {
+        QInputDialog *box = input_box();
+        QTest::keyClicks(box->findChild<QLineEdit *>(), text);
+        QTest::keyClick(box->windowHandle(), Qt::Key_Return);
+    };
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    bool keys_back = false;
+    driver.when(
+        QStringLiteral("date box"), [&] { return input_box() != nullptr; },
+        [&] { type(QStringLiteral("24011973")); });
+    driver.when(
+        QStringLiteral("name box"), [&] { return input_box() != nullptr; },
+        [&] { type(QStringLiteral("Eva")); });
+    driver.when(
+        QStringLiteral("report window active"), [&] { return report_active(window); },
+        [&] {
+            QTest::keyClick(window.report_window()->windowHandle(), Qt::Key_B, Qt::AltModifier);
+            // The error box has come and gone inside the reprint.
+            keys_back = wait_until([&] { return report_active(window); }, 2000);
+            // Without the keyboard the window is sent away by mouse.
+            if (keys_back)
+                QTest::keyClick(window.report_window()->windowHandle(), Qt::Key_D, Qt::AltModifier);
+            else
+                button(window.report_window(), "Command1")->click();
+        });
+    driver.when(
+        QStringLiteral("error box"),
+        [] { return qobject_cast<QMessageBox *>(QApplication::activeModalWidget()) != nullptr; },
+        [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            title = box->windowTitle();
+            text = box->text();
+            icon = box->icon();
+            QTest::keyClick(box->windowHandle(), Qt::Key_Return);
+        });
+    press(window, Qt::Key_A);
+    QVERIFY2(driver.done(), qPrintable(driver.failure));
+    QCOMPARE(title, QStringLiteral("Drucken nicht möglich"));
+    QCOMPARE(text, QStringLiteral("Es ist kein Standarddrucker eingerichtet."));
+    QCOMPARE(icon, QMessageBox::Critical);
+    QVERIFY(jobs().isEmpty());
+    QVERIFY(!report_shown(window));
+    QVERIFY(keys_back);
 }
 
 QTEST_MAIN(TestPrintingFlow)
