@@ -80,6 +80,7 @@ private:
 
     std::unique_ptr<Session> session;
     QList<int> ended;
+    QStringList start_log; // what happened up to the speech
 };
 
 void TestWindowsFlow::initTestCase()
@@ -111,6 +112,7 @@ bool TestWindowsFlow::begin(const std::function<void(Dialog &)> &choose)
         qWarning("%s", qPrintable(session->failure));
         return false;
     }
+    start_log = log();
     log().clear();
     return true;
 }
@@ -136,6 +138,7 @@ void TestWindowsFlow::options_window_once_and_modal_at_the_first_activation()
         press(window(), Qt::Key_A);
         main_window_blocked = prompts().asked.isEmpty() && !window().report_window();
     }));
+    QCOMPARE(start_log, steps({"show Dialog", "hide Dialog"}));
     QVERIFY(modal);
     QVERIFY(main_window_blocked);
     QVERIFY(program_state().options_confirmed);
