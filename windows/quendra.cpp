@@ -174,6 +174,8 @@ void Quendra::confirm_exit()
 {
     if (prompts().ask_yes_no(exit_question, exit_title))
         end_program(0);
+    // No: the box took the focus; keys must reach the professor again.
+    activateWindow();
 }
 
 void Quendra::show_face(int face)
