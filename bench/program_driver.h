@@ -217,10 +217,10 @@ public:
     /// Command1 is clicked as soon as the report window is up. True when all
     /// of them went through; otherwise the reason is in failure.
     ///
-    /// Reports that never unwind (a loop left running inside the key
-    /// handler) make the next key arrive one loop deeper each time; such a
-    /// run cannot return to its caller, so it ends the process with the
-    /// levels it saw.
+    /// A report that does not unwind (a loop left running inside the key
+    /// handler) makes the next key arrive one event loop deeper; such a run
+    /// could never return to its caller, so it ends the process at once,
+    /// saying so.
     bool run_reports(const Reports &reports, int timeout_per_report_ms = 20000)
     {
         Quendra *main = window.get();
@@ -263,6 +263,8 @@ public:
             if (!running) {
                 if (start_level < 0)
                     start_level = level;
+                else if (level > start_level)
+                    stuck(start_level, level, started);
                 if (reports.before)
                     reports.before(started);
                 prompts.text_answers = {entry_date(started), entry_name(started)};
@@ -300,9 +302,7 @@ public:
             if (++finished < reports.count)
                 return;
             if (level > start_level)
-                qFatal("the reports did not unwind: the first key came at event loop level %d, "
-                       "the run ended at level %d",
-                       start_level, level);
+                stuck(start_level, level, finished);
             loop.quit();
         };
         QTimer::singleShot(0, &context, poll);
@@ -311,6 +311,13 @@ public:
     }
 
 private:
+    [[noreturn]] static void stuck(int start_level, int level, int reports)
+    {
+        qFatal("the reports do not unwind: the first key came at event loop level %d, "
+               "after %d reports the loop runs at level %d",
+               start_level, reports, level);
+    }
+
     // Delivered as the window system would; the report runs inside this call.
     void press_key() { QTest::keyClick(window->windowHandle(), Qt::Key_A); }
 };
