@@ -91,6 +91,10 @@ std::optional<DayCount> count_days_back(const QString &entry, const QDateTime &n
         else
             birth_date = late ? date.endOfDay(now.timeSpec()) : date.startOfDay(now.timeSpec());
     }
+    // A day the zone skipped as a whole (a date-line jump) was never a day
+    // there: walking back day by day never meets it.
+    if (!birth_date.isValid())
+        return std::nullopt;
     return DayCount{static_cast<int>(days), birth_date};
 }
 

@@ -136,6 +136,8 @@ void DrawingArea::draw(const Line &line) const
     QPainter painter(&image_);
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.setPen(Qt::black);
+    // Every line reads left to right, whatever script a name begins with.
+    painter.setLayoutDirection(Qt::LeftToRight);
     painter.setFont(line.font);
     // The writing position is the top of the line; the text sits on its
     // baseline one ascent further down. A point, not a rectangle, so the

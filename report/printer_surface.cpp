@@ -12,6 +12,8 @@ PrinterSurface::PrinterSurface(QPrinter &printer)
         painter_.setRenderHint(QPainter::SmoothPixmapTransform);
         painter_.setRenderHint(QPainter::TextAntialiasing);
         painter_.setPen(Qt::black);
+        // Every line reads left to right, whatever script a name begins with.
+        painter_.setLayoutDirection(Qt::LeftToRight);
     }
 }
 

@@ -15,9 +15,26 @@ QString number(std::int64_t value)
 }
 
 // Line 3: the birth date without leading zeros.
+// A name may open a direction isolate or embedding and leave it open; closed
+// right after the name, it cannot turn the report's own words round. Isolates
+// first: closing one also ends every embedding opened inside it.
+QString closed_name(const QString &name)
+{
+    QString isolates;
+    QString embeddings;
+    for (const QChar c : name) {
+        const char16_t u = c.unicode();
+        if (u >= 0x2066 && u <= 0x2068)
+            isolates += QChar(0x2069);
+        else if (u == 0x202A || u == 0x202B || u == 0x202D || u == 0x202E)
+            embeddings += QChar(0x202C);
+    }
+    return name + isolates + embeddings;
+}
+
 QString birth_line(const AnalysisResult &result)
 {
-    return result.person_name + QStringLiteral(" wurde am ") + number(result.birth_day) +
+    return closed_name(result.person_name) + QStringLiteral(" wurde am ") + number(result.birth_day) +
            QLatin1Char('.') + number(result.birth_month) + QLatin1Char('.') +
            number(result.birth_year) + QStringLiteral(" geboren, das war ein ") +
            result.birth_weekday + QLatin1Char('.');

@@ -156,8 +156,12 @@ QImage load_picture(const QString &file_name)
         return {};
     }
     reporting = true;
-    QMessageBox::critical(nullptr, picture_problem_title(load.problem),
-                          load.message + QStringLiteral("\n\nDas Programm wird beendet."));
+    QMessageBox box(QMessageBox::Critical, picture_problem_title(load.problem),
+                    load.message + QStringLiteral("\n\nDas Programm wird beendet."),
+                    QMessageBox::Ok);
+    // The path is the user's, not ours: never read it as markup.
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
     reporting = false;
     end_program(1);
     return {};

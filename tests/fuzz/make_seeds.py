@@ -45,9 +45,8 @@ SEEDS = {
     "fullwidth_emoji": seed(NOW, 9, 0, "local", "\uff12\uff14\uff10\uff11\uff11\uff19\uff17\uff13",
                             "Anna \U0001F382\U0001F973"),
     "midnight_change": seed(datetime.date(2024, 6, 1), 0, 30, "sao_paulo", "04112018", "Joana"),
-    # Still accepted with no moment of birth, so its weekday is blank; goes in
-    # once the day search refuses days that a zone skipped as a whole:
-    # "skipped_day": seed(datetime.date(2020, 1, 1), 12, 0, "apia", "30122011", "Sina"),
+    # A day the zone skipped as a whole is never a birth date.
+    "skipped_day": seed(datetime.date(2020, 1, 1), 12, 0, "apia", "30122011", "Sina"),
     "control_blanks": seed(NOW, 7, 0, "lord_howe", " 5031973", "Tab\tNeu\nZeile\x1b[31m\x00",
                            LATIN1),
     "seven_digits": seed(NOW, 7, 0, "local", "2401197", "Kurz"),

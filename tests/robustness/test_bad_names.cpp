@@ -193,19 +193,6 @@ QList<Word> words_between(const QList<Word> &words, double top, double bottom)
     return line;
 }
 
-// Known fault, still open: a line takes its direction from its first strong
-// letter, and direction controls left open in a name reach past its end, so
-// these names reorder the report's own words. Remove once mended (the rows
-// then pass unexpectedly and fail the test as a reminder).
-void expect_direction_fault()
-{
-    QEXPECT_FAIL("Hebrew", "a right-to-left name turns its line right-to-left", Abort);
-    QEXPECT_FAIL("Arabic", "a right-to-left name turns its line right-to-left", Abort);
-    QEXPECT_FAIL("right-to-left override left open", "the name's override reaches past it", Abort);
-    QEXPECT_FAIL("embedding, override and isolate left open", "the name's isolate reaches past it",
-                 Abort);
-}
-
 } // namespace
 
 class TestBadNames : public QObject
@@ -348,7 +335,6 @@ void TestBadNames::on_the_sheet()
     // as the name is as plain text: markup taken as markup would be
     // narrower, and direction marks in the name must not turn them round.
     const int at = sentence_position(image, top, bottom, reference_words);
-    expect_direction_fault();
     QVERIFY2(at >= 0, "the words after the name are not drawn as for Eva");
     QVERIFY2(std::abs(at - words_offset - name_width) < 2,
              qPrintable(QStringLiteral("the words after the name start at %1 px, the name as "
@@ -386,7 +372,6 @@ void TestBadNames::on_the_page()
         return;
     }
     // The report's own words, in order and left to right after the name.
-    expect_direction_fault();
     QVERIFY2(text.endsWith(sentence), qPrintable(text));
     if (read_back)
         QCOMPARE(text, name + QLatin1Char(' ') + sentence);

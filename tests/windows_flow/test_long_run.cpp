@@ -137,7 +137,13 @@ void TestLongRun::a_thousand_reports_in_a_row()
           late_from + 1, reports, static_cast<unsigned long long>(late_depth));
     QCOMPARE(late_depth, early_depth);
     QCOMPARE(late_windows, early_windows);
-    QCOMPARE(late_objects, early_objects);
+    // A box or timer on its way out may still be counted at either point; a
+    // leak of one object per report would show as hundreds.
+    QVERIFY2(late_objects <= early_objects + 2,
+             qPrintable(QStringLiteral("%1 objects at report %2, %3 at the end")
+                            .arg(early_objects)
+                            .arg(early_from)
+                            .arg(late_objects)));
 
     // And the professor still talks.
     QCOMPARE(main.presenter().reports_running(), 0);
