@@ -31,8 +31,9 @@ inline const QString printer_sentence =
 
 /// Asks for birth date and name until an entry is accepted (nullopt when the
 /// user cancels or leaves a box empty). A wrong date gets the error box and
-/// both questions again. On acceptance the pointer shows the hourglass, the
-/// presenter has the report's sentence, and a screen entry is kept in state.
+/// both questions again. Once a date passes the range checks (before the day
+/// search) the pointer shows the hourglass, the presenter has the report's
+/// sentence, and a screen entry is kept in state.
 std::optional<AcceptedEntry> read_birth_entry(EntryTarget target, Prompts &prompts,
                                               ProgramState &state, Presenter &presenter,
                                               QWidget &pointer_window);
