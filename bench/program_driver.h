@@ -48,17 +48,24 @@ inline qint64 now_ns()
         .count();
 }
 
-/// The resident set of this process in KiB (VmRSS), -1 when unknown.
-inline qint64 resident_kib()
+/// A size from /proc/self/status in KiB ("VmRSS", "RssAnon", ...), -1 when unknown.
+inline qint64 status_kib(const QByteArray &field)
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
+    const QByteArray prefix = field + ':';
     for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLongLong();
+        if (line.startsWith(prefix))
+            return line.mid(prefix.size()).trimmed().split(' ').first().toLongLong();
     }
     return -1;
+}
+
+/// The resident set of this process in KiB, -1 when unknown.
+inline qint64 resident_kib()
+{
+    return status_kib("VmRSS");
 }
 
 /// How many file descriptors this process has open, not counting the one

@@ -96,17 +96,22 @@ std::size_t checksum(const QImage &image)
 }
 
 // The resident set by kind: anonymous (heap), file-backed (program, libraries,
-// fonts), shared memory (images shared with the X server).
+// fonts), shared memory (window images shared with the X server).
+struct Resident
+{
+    qint64 anonymous = driver::status_kib("RssAnon");
+    qint64 file = driver::status_kib("RssFile");
+    qint64 shared = driver::status_kib("RssShmem");
+};
+
 QString resident_parts()
 {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return {};
-    QStringList parts;
-    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine())
-        if (line.startsWith("VmRSS:") || line.startsWith("Rss"))
-            parts.append(QString::fromLatin1(line.simplified()));
-    return parts.join(QStringLiteral(", "));
+    const Resident now;
+    return QStringLiteral("%1 KiB: anonymous %2, file %3, shared %4")
+        .arg(driver::resident_kib())
+        .arg(now.anonymous)
+        .arg(now.file)
+        .arg(now.shared);
 }
 
 int fail(const QString &what)
@@ -139,6 +144,7 @@ int main(int argc, char *argv[])
     Quendra &window = *program.window;
     idle(500);
     const qint64 rss_start = driver::resident_kib();
+    const Resident parts_start;
     const int descriptors_start = driver::open_descriptors();
 
     // Screen reports. The first one also creates the report window, whose
@@ -194,6 +200,7 @@ int main(int argc, char *argv[])
             QStringLiteral("%1 screen reports never waited for the professor").arg(never_drawn));
     idle(500);
     const qint64 rss_end = driver::resident_kib();
+    const Resident parts_end;
     const int descriptors_end = driver::open_descriptors();
 
     // The same steps called directly, without the routine around them.
@@ -259,6 +266,9 @@ int main(int argc, char *argv[])
     if (rss_hundredth > 0)
         print_value("rss_after_100_reports_kib", rss_hundredth);
     print_value("rss_end_kib", rss_end);
+    print_value("rss_anonymous_growth_kib", parts_end.anonymous - parts_start.anonymous);
+    print_value("rss_file_growth_kib", parts_end.file - parts_start.file);
+    print_value("rss_shared_growth_kib", parts_end.shared - parts_start.shared);
     print_value("descriptors_start", qint64(descriptors_start));
     print_value("descriptors_end", qint64(descriptors_end));
     if (options.printed_reports > 0) {

@@ -192,6 +192,7 @@ row() { # name, value, target (text), met (yes/no/-)
     [ "$4" = no ] && missed=1
     return 0
 }
+ms() { awk -v v="$1" 'BEGIN { printf "%.2f ms", v }'; }
 below() { awk -v v="$1" -v t="$2" 'BEGIN { print (v < t) ? "yes" : "no" }'; }
 mib() { awk -v k="$1" 'BEGIN { printf "%.1f MiB", k / 1024 }'; }
 
@@ -206,11 +207,11 @@ done
 for name in accept_24011973 literal_search_50001_days_back; do
     row "engine: $name (median of 5)" "$(engine_us "$name") µs" "-" "-"
 done
-row "start-up to first painted frame (median of 10)" "$startup_median ms" "< 300 ms" \
+row "start-up to first painted frame (median of 10)" "$(ms "$startup_median")" "< 300 ms" \
     "$(below "$startup_median" 300)"
-row "start-up: fastest / slowest of 10" "$startup_min / $startup_max ms" "-" "-"
-row "start-up: window mapped (median)" "$map_median ms" "-" "-"
-row "start-up: check interval (resolution)" "$check_median ms" "-" "-"
+row "start-up: fastest / slowest of 10" "$(ms "$startup_min") / $(ms "$startup_max")" "-" "-"
+row "start-up: window mapped (median)" "$(ms "$map_median")" "-" "-"
+row "start-up: check interval (resolution)" "$(ms "$check_median")" "-" "-"
 row "idle CPU over 60 s of speech (program)" "$idle_percent % of one core" "< 1 %" \
     "$(below "$idle_percent" 1)"
 row "idle CPU: resolution of the reading" "$idle_resolution %" "-" "-"
@@ -227,6 +228,9 @@ row "growth from start to the 500th report" "$(mib "$growth")" "< 2 MiB" \
 row "growth from start to the 1st / the 100th report" \
     "$(mib $((rep_rss_after_first_report_kib - rep_rss_start_kib))) / $(mib $((rep_rss_after_100_reports_kib - rep_rss_start_kib)))" \
     "-" "-"
+row "growth from start to the 500th report: anonymous / file-backed / shared with X" \
+    "$(mib "$rep_rss_anonymous_growth_kib") / $(mib "$rep_rss_file_growth_kib") / $(mib "$rep_rss_shared_growth_kib")" \
+    "-" "-"
 steady=$((rep_rss_end_kib - rep_rss_after_100_reports_kib))
 row "growth from the 100th to the 500th report (per-report growth)" "$(mib "$steady")" \
     "< 2 MiB" "$(below "$steady" $((2 * 1024)))"
@@ -236,18 +240,18 @@ row "open descriptors after start / after 500 reports" \
 row "sheet changed with every report (of 499 compared)" \
     "$((499 - rep_sheets_unchanged))" "499" "$([ "$rep_sheets_unchanged" -eq 0 ] && echo yes || echo no)"
 row "accepted name to blatt drawn: median ($rep_screen_latency_count reports)" \
-    "$rep_screen_latency_median_ms ms" "< 5 ms" "$(below "$rep_screen_latency_median_ms" 5)"
+    "$(ms "$rep_screen_latency_median_ms")" "< 5 ms" "$(below "$rep_screen_latency_median_ms" 5)"
 row "accepted name to blatt drawn: 95th percentile / max" \
-    "$rep_screen_latency_p95_ms / $rep_screen_latency_max_ms ms" "< 5 ms" \
+    "$(ms "$rep_screen_latency_p95_ms") / $(ms "$rep_screen_latency_max_ms")" "< 5 ms" \
     "$(below "$rep_screen_latency_p95_ms" 5)"
 row "compute and draw called directly: median / max" \
-    "$rep_direct_draw_median_ms / $rep_direct_draw_max_ms ms" "-" "-"
+    "$(ms "$rep_direct_draw_median_ms") / $(ms "$rep_direct_draw_max_ms")" "-" "-"
 row "accepted name to job handed to CUPS: median ($rep_print_latency_count reports)" \
-    "$rep_print_latency_median_ms ms" "< 200 ms" "$(below "$rep_print_latency_median_ms" 200)"
+    "$(ms "$rep_print_latency_median_ms")" "< 200 ms" "$(below "$rep_print_latency_median_ms" 200)"
 row "accepted name to job handed to CUPS: 95th percentile / max" \
-    "$rep_print_latency_p95_ms / $rep_print_latency_max_ms ms" "< 200 ms" \
+    "$(ms "$rep_print_latency_p95_ms") / $(ms "$rep_print_latency_max_ms")" "< 200 ms" \
     "$(below "$rep_print_latency_p95_ms" 200)"
-row "first printed report (printer looked up first)" "$rep_first_print_ms ms" "-" "-"
+row "first printed report (printer looked up first)" "$(ms "$rep_first_print_ms")" "-" "-"
 row "jobs the scheduler received" "$rep_jobs_added" "$rep_printed_reports" \
     "$([ "$rep_jobs_added" -eq "$rep_printed_reports" ] && echo yes || echo no)"
 exit $missed
