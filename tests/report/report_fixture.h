@@ -1,33 +1,23 @@
 #pragma once
 
 #include "engine.h"
+#include "pinned_clock.h"
+#include "printed_report.h"
 
 #include <QDate>
 #include <QDateTime>
+#include <QImage>
 #include <QString>
 #include <QTime>
 
-// Shared by the report tests: a pinned clock and analyses made by the engine
-// exactly as the report routines make them.
+// Shared by the report tests and the printing tests: analyses made by the
+// engine exactly as the report routines make them, at a pinned moment.
 
 /// Sunday, 6 December 2026, 14 o'clock.
 inline QDateTime pinned_now()
 {
     return QDateTime(QDate(2026, 12, 6), QTime(14, 0));
 }
-
-/// Pins the engine's clock while the object lives.
-class PinnedClock
-{
-public:
-    explicit PinnedClock(const QDateTime &at)
-    {
-        set_clock([at] { return at; });
-    }
-    ~PinnedClock() { set_clock({}); }
-    PinnedClock(const PinnedClock &) = delete;
-    PinnedClock &operator=(const PinnedClock &) = delete;
-};
 
 /// The analysis of a typed entry at the given moment; aborts the test
 /// program when the engine refuses the entry, as every entry used is valid.
@@ -44,12 +34,27 @@ inline AnalysisResult analysed(const QString &entry, const QString &name, int lo
 inline AnalysisResult analysed_days_old(int age_days, const QString &name = QStringLiteral("Eva"),
                                         const QDateTime &at = pinned_now())
 {
-    const QString entry = at.date().addDays(-age_days).toString(QStringLiteral("ddMMyyyy"));
-    return analysed(entry, name, 45, at);
+    return analysed(typed_days_back(at, age_days), name, 45, at);
 }
 
 /// The example person: Eva, born 5 March 1973.
 inline AnalysisResult eva(int lottery_variant = 45)
 {
     return analysed(QStringLiteral("05031973"), QStringLiteral("Eva"), lottery_variant);
+}
+
+/// A picture of one colour, the size of a printed header picture.
+inline QImage plain_picture(QRgb colour)
+{
+    QImage image(300, 100, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+/// The example person's report printed on the default printer, with a red
+/// header and a blue logo; the reason when it could not be printed.
+inline std::optional<QString> print_eva()
+{
+    const PinnedClock clock(pinned_now());
+    return print_report(eva(), plain_picture(qRgb(200, 0, 0)), plain_picture(qRgb(0, 0, 200)));
 }

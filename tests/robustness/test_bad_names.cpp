@@ -162,13 +162,6 @@ QString page_count(const QString &pdf)
     return pages.hasMatch() ? pages.captured(1) : QString();
 }
 
-QImage plain_picture(QRgb colour)
-{
-    QImage image(300, 100, QImage::Format_RGB32);
-    image.fill(colour);
-    return image;
-}
-
 // The top of the first word whose text is exactly text; -1 when there is none.
 double top_of(const QList<Word> &words, const QString &text)
 {

@@ -3,18 +3,18 @@
 // reprint button of the report window, the lottery variant on paper, and a
 // missing printer.
 
+#include "cups_jobs.h"
 #include "flow_support.h"
 #include "pictures.h"
 
-#include <QDir>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
 #include <QSignalSpy>
 
+using namespace cups_jobs;
 using namespace flow;
 
 namespace {
@@ -23,59 +23,6 @@ constexpr double time_scale = 0.01;
 
 const QString printer_sentence =
     QStringLiteral("Ich rechne nun und gleich kommt Deine Quendra am Drucker raus.");
-
-// A CUPS or poppler command with this process's environment, which names the
-// harness's scheduler.
-QString run(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(60000);
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-// The ids of the jobs the scheduler knows ("all", "completed", "not-completed").
-QSet<int> jobs(const QString &which = QStringLiteral("all"))
-{
-    const QString list =
-        run(QStringLiteral("lpstat"), {QStringLiteral("-W"), which, QStringLiteral("-o")});
-    QSet<int> ids;
-    static const QRegularExpression job(QStringLiteral("^\\S+-(\\d+)\\s"),
-                                        QRegularExpression::MultilineOption);
-    for (const QRegularExpressionMatch &m : job.globalMatch(list))
-        ids.insert(m.captured(1).toInt());
-    return ids;
-}
-
-// The jobs added since before, once the scheduler has finished all of them.
-QList<int> finished_jobs_since(const QSet<int> &before)
-{
-    wait_until([&] { return (jobs(QStringLiteral("not-completed")) - before).isEmpty(); }, 60000);
-    QList<int> added = (jobs() - before).values();
-    std::sort(added.begin(), added.end());
-    return added;
-}
-
-// The document of a job as the raw queue kept it: the PDF Qt sent.
-QString document(int job)
-{
-    return QDir(qEnvironmentVariable("QUENDRA_CUPS_DIR"))
-        .filePath(QStringLiteral("spool/d%1-001").arg(job, 5, 10, QLatin1Char('0')));
-}
-
-int pages(int job)
-{
-    static const QRegularExpression count(QStringLiteral("^Pages:\\s+(\\d+)$"),
-                                          QRegularExpression::MultilineOption);
-    const QRegularExpressionMatch m = count.match(run(QStringLiteral("pdfinfo"), {document(job)}));
-    return m.hasMatch() ? m.captured(1).toInt() : -1;
-}
-
-QString text_of(int job)
-{
-    return run(QStringLiteral("pdftotext"),
-               {QStringLiteral("-layout"), document(job), QStringLiteral("-")});
-}
 
 QImage picture_file(const char *name)
 {
@@ -107,12 +54,7 @@ private:
 
 void TestPrintingFlow::initTestCase()
 {
-    // Only ever the harness's scheduler, never a printer of the machine.
-    QVERIFY2(qEnvironmentVariable("CUPS_SERVER").endsWith(QStringLiteral("/cups.sock")),
-             "CUPS_SERVER must name the test harness's socket");
-    QVERIFY(!qEnvironmentVariable("QUENDRA_CUPS_DIR").isEmpty());
-    QCOMPARE(run(QStringLiteral("lpstat"), {QStringLiteral("-r")}).trimmed(),
-             QStringLiteral("scheduler is running"));
+    verify_harness_scheduler();
     set_program_end_handler([](int status) { log().append(QStringLiteral("end %1").arg(status)); });
     set_clock([] { return fixed_now(); });
 }
@@ -173,7 +115,7 @@ void TestPrintingFlow::ausdruck_prints_at_every_key()
     const QList<int> added = finished_jobs_since(before);
     QCOMPARE(added.size(), 3);
     for (int job : added) {
-        QCOMPARE(pages(job), 1);
+        QCOMPARE(pages_of(job), 1);
         const QString text = text_of(job);
         QVERIFY2(text.contains(QStringLiteral("Auswertung des Geburtsdatums:")), qPrintable(text));
         QVERIFY2(text.contains(QStringLiteral("Eva")), qPrintable(text));
@@ -302,7 +244,7 @@ void TestPrintingFlow::reprint_through_command2()
     const QString first = text_of(added.first());
     QVERIFY2(first.contains(QStringLiteral("Eva")), qPrintable(first));
     for (int job : added) {
-        QCOMPARE(pages(job), 1);
+        QCOMPARE(pages_of(job), 1);
         QCOMPARE(text_of(job), first);
     }
 }
