@@ -25,7 +25,10 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
@@ -102,6 +105,12 @@ inline bool wait_until(const std::function<bool()> &condition, int timeout_ms = 
 inline QString date_prompt()
 {
     return QStringLiteral("Gib Dein Geburtsdatum ein (TTMMJJJJ)\r\n Zum Beispiel: 24011973");
+}
+
+/// The name prompt.
+inline QString name_prompt()
+{
+    return QStringLiteral("Gib Deinen Namen ein");
 }
 
 /// One question put to the prompt layer.
@@ -345,6 +354,65 @@ inline void click(QWidget *widget)
 inline void press(Quendra &window, Qt::Key key, Qt::KeyboardModifiers modifiers = {})
 {
     QTest::keyClick(window.windowHandle(), key, modifiers);
+}
+
+// The real boxes of the prompt layer, driven by keys.
+
+/// The modal box of type T that has the keyboard, or null.
+template <typename T> T *active_box()
+{
+    auto *box = qobject_cast<T *>(QApplication::activeModalWidget());
+    return box && box->isVisible() && box->isActiveWindow() ? box : nullptr;
+}
+
+/// The input box with the given prompt, as the user sees it (CR LF shown as a
+/// line break), when it has the keyboard; else null.
+inline QInputDialog *input_box(const QString &prompt)
+{
+    QInputDialog *box = active_box<QInputDialog>();
+    const QString shown = QString(prompt).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return box && box->labelText() == shown ? box : nullptr;
+}
+
+/// Types text into the box's field and ends with key, as a user would.
+inline void answer(QInputDialog *box, const QString &text, Qt::Key key = Qt::Key_Return)
+{
+    QLineEdit *field = box->findChild<QLineEdit *>();
+    QTest::keyClicks(field, text);
+    QTest::keyClick(box->windowHandle(), key);
+}
+
+/// What a message box showed.
+struct MessageShown
+{
+    QString text;
+    QString title;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
+
+    static MessageShown of(const QMessageBox &box)
+    {
+        return {box.text(), box.windowTitle(), box.icon(), box.standardButtons()};
+    }
+};
+
+/// Shows the program with its real boxes and confirms its options with
+/// Return (the start button has the focus). True once the speech runs and
+/// the main window is active again; the log is cleared.
+inline bool start_by_keyboard(Quendra &window, Driver &driver)
+{
+    driver.when(
+        QStringLiteral("options window active"),
+        [&] {
+            return window.options_window().isVisible() && window.options_window().isActiveWindow();
+        },
+        [&] { QTest::keyClick(window.options_window().windowHandle(), Qt::Key_Return); });
+    window.show();
+    window.activateWindow();
+    const bool started = wait_until([&] { return window.presenter().script_running(); }) &&
+                         wait_until([&] { return window.isActiveWindow(); }) && driver.done();
+    log().clear();
+    return started;
 }
 
 /// The report sheet as it would show one entry's report, drawn on a report

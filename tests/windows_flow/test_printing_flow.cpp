@@ -7,9 +7,6 @@
 #include "flow_support.h"
 #include "pictures.h"
 
-#include <QInputDialog>
-#include <QLineEdit>
-#include <QMessageBox>
 #include <QRegularExpression>
 #include <QSet>
 #include <QSignalSpy>
@@ -322,36 +319,16 @@ void TestPrintingFlow::printer_failure_in_the_real_box()
     Quendra::set_time_scale(time_scale);
     Driver driver;
     Quendra window;
-    driver.when(
-        QStringLiteral("options window active"),
-        [&] {
-            return window.options_window().isVisible() && window.options_window().isActiveWindow();
-        },
-        [&] { QTest::keyClick(window.options_window().windowHandle(), Qt::Key_Return); });
-    window.show();
-    window.activateWindow();
-    QVERIFY(wait_until([&] { return window.presenter().script_running(); }));
-    QVERIFY2(driver.done(), qPrintable(driver.failure));
+    QVERIFY2(start_by_keyboard(window, driver), qPrintable(driver.failure));
 
-    auto input_box = [] {
-        auto *box = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
-        return box && box->isActiveWindow() ? box : nullptr;
-    };
-    auto type = [&](const QString &text) {
-        QInputDialog *box = input_box();
-        QTest::keyClicks(box->findChild<QLineEdit *>(), text);
-        QTest::keyClick(box->windowHandle(), Qt::Key_Return);
-    };
-    QString title;
-    QString text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    MessageShown error;
     bool keys_back = false;
     driver.when(
-        QStringLiteral("date box"), [&] { return input_box() != nullptr; },
-        [&] { type(QStringLiteral("24011973")); });
+        QStringLiteral("date box"), [] { return input_box(date_prompt()) != nullptr; },
+        [] { answer(input_box(date_prompt()), QStringLiteral("24011973")); });
     driver.when(
-        QStringLiteral("name box"), [&] { return input_box() != nullptr; },
-        [&] { type(QStringLiteral("Eva")); });
+        QStringLiteral("name box"), [] { return input_box(name_prompt()) != nullptr; },
+        [] { answer(input_box(name_prompt()), QStringLiteral("Eva")); });
     driver.when(
         QStringLiteral("report window active"), [&] { return report_active(window); },
         [&] {
@@ -365,20 +342,17 @@ void TestPrintingFlow::printer_failure_in_the_real_box()
                 button(window.report_window(), "Command1")->click();
         });
     driver.when(
-        QStringLiteral("error box"),
-        [] { return qobject_cast<QMessageBox *>(QApplication::activeModalWidget()) != nullptr; },
+        QStringLiteral("error box"), [] { return active_box<QMessageBox>() != nullptr; },
         [&] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            title = box->windowTitle();
-            text = box->text();
-            icon = box->icon();
+            QMessageBox *box = active_box<QMessageBox>();
+            error = MessageShown::of(*box);
             QTest::keyClick(box->windowHandle(), Qt::Key_Return);
         });
     press(window, Qt::Key_A);
     QVERIFY2(driver.done(), qPrintable(driver.failure));
-    QCOMPARE(title, QStringLiteral("Drucken nicht möglich"));
-    QCOMPARE(text, QStringLiteral("Es ist kein Standarddrucker eingerichtet."));
-    QCOMPARE(icon, QMessageBox::Critical);
+    QCOMPARE(error.title, QStringLiteral("Drucken nicht möglich"));
+    QCOMPARE(error.text, QStringLiteral("Es ist kein Standarddrucker eingerichtet."));
+    QCOMPARE(error.icon, QMessageBox::Critical);
     QVERIFY(jobs().isEmpty());
     QVERIFY(!report_shown(window));
     QVERIFY(keys_back);

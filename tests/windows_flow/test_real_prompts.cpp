@@ -3,41 +3,11 @@
 
 #include "flow_support.h"
 
-#include <QInputDialog>
-#include <QLineEdit>
-#include <QMessageBox>
-
 using namespace flow;
 
 namespace {
 
 constexpr double time_scale = 0.01;
-
-const QString name_prompt = QStringLiteral("Gib Deinen Namen ein");
-
-// The modal box of type T that has the keyboard, or null.
-template <typename T> T *active_box()
-{
-    auto *box = qobject_cast<T *>(QApplication::activeModalWidget());
-    return box && box->isVisible() && box->isActiveWindow() ? box : nullptr;
-}
-
-// The input box with the given prompt, as the user sees it (CR LF shown as a
-// line break).
-QInputDialog *input_box(const QString &prompt)
-{
-    QInputDialog *box = active_box<QInputDialog>();
-    const QString shown = QString(prompt).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return box && box->labelText() == shown ? box : nullptr;
-}
-
-// Types text into the box's field and ends with key, as a user would.
-void answer(QInputDialog *box, const QString &text, Qt::Key key = Qt::Key_Return)
-{
-    QLineEdit *field = box->findChild<QLineEdit *>();
-    QTest::keyClicks(field, text);
-    QTest::keyClick(box->windowHandle(), key);
-}
 
 } // namespace
 
@@ -59,9 +29,6 @@ private slots:
     void keyboard_back_on_the_main_window();
 
 private:
-    // Shows the program and confirms its options with Return.
-    static bool start(Quendra &window, Driver &driver);
-
     QList<int> ended;
 };
 
@@ -98,7 +65,7 @@ void TestRealPrompts::ask_text_data()
         << date_prompt() << QStringLiteral("24011973") << int(Qt::Key_Escape) << QString();
     QTest::newRow("nothing typed, Return")
         << date_prompt() << QString() << int(Qt::Key_Return) << QString();
-    QTest::newRow("name") << name_prompt << QStringLiteral("Eva Maria") << int(Qt::Key_Return)
+    QTest::newRow("name") << name_prompt() << QStringLiteral("Eva Maria") << int(Qt::Key_Return)
                           << QStringLiteral("Eva Maria");
 }
 
@@ -146,19 +113,13 @@ void TestRealPrompts::ask_yes_no()
     QFETCH(bool, expected);
     QtPrompts prompts;
     Driver driver;
-    QString text;
-    QString title;
-    QMessageBox::Icon icon = QMessageBox::Critical;
-    QMessageBox::StandardButtons buttons;
+    MessageShown shown{{}, {}, QMessageBox::Critical, {}};
     bool yes_is_default = false;
     driver.when(
         QStringLiteral("question active"), [] { return active_box<QMessageBox>() != nullptr; },
         [&] {
             QMessageBox *box = active_box<QMessageBox>();
-            text = box->text();
-            title = box->windowTitle();
-            icon = box->icon();
-            buttons = box->standardButtons();
+            shown = MessageShown::of(*box);
             yes_is_default = box->defaultButton() == box->button(QMessageBox::Yes);
             if (action == QStringLiteral("Return"))
                 QTest::keyClick(box->windowHandle(), Qt::Key_Return);
@@ -173,10 +134,10 @@ void TestRealPrompts::ask_yes_no()
                                           QStringLiteral("Ende"));
     QVERIFY2(driver.done(), qPrintable(driver.failure));
     QCOMPARE(given, expected);
-    QCOMPARE(text, QStringLiteral("Wollen Sie das Programm beenden"));
-    QCOMPARE(title, QStringLiteral("Ende"));
-    QCOMPARE(icon, QMessageBox::NoIcon);
-    QCOMPARE(buttons, QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(shown.text, QStringLiteral("Wollen Sie das Programm beenden"));
+    QCOMPARE(shown.title, QStringLiteral("Ende"));
+    QCOMPARE(shown.icon, QMessageBox::NoIcon);
+    QCOMPARE(shown.buttons, QMessageBox::Yes | QMessageBox::No);
     QVERIFY(yes_is_default);
 }
 
@@ -184,10 +145,7 @@ void TestRealPrompts::show_error()
 {
     QtPrompts prompts;
     Driver driver;
-    QString text;
-    QString title;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QMessageBox::StandardButtons buttons;
+    MessageShown shown;
     const QString message = QStringLiteral(
         "Du hast das Datum falsch eingeben ! Gib das Datum im Format TTMMJJJJ also z.B.: "
         "24011973 ein !");
@@ -195,35 +153,15 @@ void TestRealPrompts::show_error()
         QStringLiteral("error box active"), [] { return active_box<QMessageBox>() != nullptr; },
         [&] {
             QMessageBox *box = active_box<QMessageBox>();
-            text = box->text();
-            title = box->windowTitle();
-            icon = box->icon();
-            buttons = box->standardButtons();
+            shown = MessageShown::of(*box);
             QTest::keyClick(box->windowHandle(), Qt::Key_Return);
         });
     prompts.show_error(message, QStringLiteral("falsches Geburtsdatum"));
     QVERIFY2(driver.done(), qPrintable(driver.failure));
-    QCOMPARE(text, message);
-    QCOMPARE(title, QStringLiteral("falsches Geburtsdatum"));
-    QCOMPARE(icon, QMessageBox::Critical);
-    QCOMPARE(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-}
-
-bool TestRealPrompts::start(Quendra &window, Driver &driver)
-{
-    // The options confirmed from the keyboard: the start button has the focus.
-    driver.when(
-        QStringLiteral("options window active"),
-        [&] {
-            return window.options_window().isVisible() && window.options_window().isActiveWindow();
-        },
-        [&] { QTest::keyClick(window.options_window().windowHandle(), Qt::Key_Return); });
-    window.show();
-    window.activateWindow();
-    const bool started = wait_until([&] { return window.presenter().script_running(); }) &&
-                         wait_until([&] { return window.isActiveWindow(); }) && driver.done();
-    log().clear();
-    return started;
+    QCOMPARE(shown.text, message);
+    QCOMPARE(shown.title, QStringLiteral("falsches Geburtsdatum"));
+    QCOMPARE(shown.icon, QMessageBox::Critical);
+    QCOMPARE(shown.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
 }
 
 void TestRealPrompts::a_whole_analysis_through_the_real_boxes()
@@ -235,31 +173,29 @@ void TestRealPrompts::a_whole_analysis_through_the_real_boxes()
     WindowWatcher watcher;
     Driver driver;
     Quendra window;
-    QVERIFY2(start(window, driver), qPrintable(driver.failure));
+    QVERIFY2(start_by_keyboard(window, driver), qPrintable(driver.failure));
 
-    QMessageBox::Icon error_icon = QMessageBox::NoIcon;
-    QString error_text;
+    MessageShown error;
     QWidget *focus_at_open = nullptr;
     driver.when(
         QStringLiteral("date box"), [] { return input_box(date_prompt()) != nullptr; },
         [] { answer(input_box(date_prompt()), QStringLiteral("31021973")); });
     driver.when(
-        QStringLiteral("name box"), [] { return input_box(name_prompt) != nullptr; },
-        [] { answer(input_box(name_prompt), QStringLiteral("Eva")); });
+        QStringLiteral("name box"), [] { return input_box(name_prompt()) != nullptr; },
+        [] { answer(input_box(name_prompt()), QStringLiteral("Eva")); });
     driver.when(
         QStringLiteral("error box"), [] { return active_box<QMessageBox>() != nullptr; },
         [&] {
             QMessageBox *box = active_box<QMessageBox>();
-            error_icon = box->icon();
-            error_text = box->text();
+            error = MessageShown::of(*box);
             QTest::keyClick(box->windowHandle(), Qt::Key_Return);
         });
     driver.when(
         QStringLiteral("date box again"), [] { return input_box(date_prompt()) != nullptr; },
         [] { answer(input_box(date_prompt()), QStringLiteral("24011973")); });
     driver.when(
-        QStringLiteral("name box again"), [] { return input_box(name_prompt) != nullptr; },
-        [] { answer(input_box(name_prompt), QStringLiteral("Eva")); });
+        QStringLiteral("name box again"), [] { return input_box(name_prompt()) != nullptr; },
+        [] { answer(input_box(name_prompt()), QStringLiteral("Eva")); });
     driver.when(
         QStringLiteral("report window active"), [&] { return report_active(window); },
         [&] {
@@ -270,8 +206,8 @@ void TestRealPrompts::a_whole_analysis_through_the_real_boxes()
     QVERIFY2(driver.done(), qPrintable(driver.failure));
     QCOMPARE(log(), steps({"input box", "input box", "message box", "input box", "input box",
                            "show bildschirm", "hide bildschirm"}));
-    QCOMPARE(error_icon, QMessageBox::Critical);
-    QCOMPARE(error_text, QStringLiteral("Du hast das Datum falsch eingeben ! Gib das Datum im "
+    QCOMPARE(error.icon, QMessageBox::Critical);
+    QCOMPARE(error.text, QStringLiteral("Du hast das Datum falsch eingeben ! Gib das Datum im "
                                         "Format TTMMJJJJ also z.B.: 24011973 ein !"));
     QCOMPARE(focus_at_open, button(window.report_window(), "Command1"));
     QVERIFY(window.report_window()->blatt()->image() ==
@@ -314,7 +250,7 @@ void TestRealPrompts::keyboard_back_on_the_main_window()
     Quendra::set_time_scale(time_scale);
     Driver driver;
     Quendra window;
-    QVERIFY2(start(window, driver), qPrintable(driver.failure));
+    QVERIFY2(start_by_keyboard(window, driver), qPrintable(driver.failure));
 
     if (box == QStringLiteral("exit")) {
         driver.when(
@@ -331,8 +267,8 @@ void TestRealPrompts::keyboard_back_on_the_main_window()
             });
         if (box == QStringLiteral("name"))
             driver.when(
-                QStringLiteral("name box"), [] { return input_box(name_prompt) != nullptr; },
-                [] { answer(input_box(name_prompt), QString(), Qt::Key_Escape); });
+                QStringLiteral("name box"), [] { return input_box(name_prompt()) != nullptr; },
+                [] { answer(input_box(name_prompt()), QString(), Qt::Key_Escape); });
         press(window, Qt::Key_A);
     }
     QVERIFY2(driver.done(), qPrintable(driver.failure));
