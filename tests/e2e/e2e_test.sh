@@ -65,20 +65,13 @@ else
 fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/quendra-e2e.XXXXXX")
-xvfb_pid=
-program_pid=
+# shellcheck source=../support/x_session.sh
+source "$here/../support/x_session.sh"
 own_cups=
 
 cleanup() {
     local status=$?
-    if [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null; then
-        kill -KILL "$program_pid" 2>/dev/null || true
-        { wait "$program_pid" || true; } 2>/dev/null
-    fi
-    if [ -n "$xvfb_pid" ]; then
-        kill "$xvfb_pid" 2>/dev/null || true
-        { wait "$xvfb_pid" || true; } 2>/dev/null
-    fi
+    end_x_session
     if [ -n "$own_cups" ]; then
         sh "$harness" stop "$own_cups" >/dev/null 2>&1 || true
     fi
@@ -187,25 +180,7 @@ prefix=$work/prefix
 # A free display chosen by the server itself; it writes the number to fd 3
 # once it accepts connections.
 step "starting Xvfb"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" \
-    </dev/null 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 200); do
-    [ -s "$work/display" ] && break
-    kill -0 "$xvfb_pid" 2>/dev/null || {
-        cat "$work/xvfb.log" >&2
-        xvfb_pid=
-        fail "Xvfb did not start"
-    }
-    sleep 0.1
-done
-[ -s "$work/display" ] || fail "Xvfb reported no display within 20 s"
-display_number=$(head -n 1 "$work/display")
-export DISPLAY=:$display_number
-unset XAUTHORITY WAYLAND_DISPLAY
-export QT_QPA_PLATFORM=xcb
-export XDG_RUNTIME_DIR=$work/runtime
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+start_x_server
 echo "display $DISPLAY"
 
 # --- Looking at the screen -----------------------------------------------
@@ -214,15 +189,6 @@ program_alive() {
     local state
     state=$(awk '{print $3}' "/proc/$program_pid/stat" 2>/dev/null) || return 1
     [ -n "$state" ] && [ "$state" != Z ]
-}
-
-# Visible windows of the program, one "id<TAB>title" a line. Looked up anew
-# every time: Qt may replace a window's native handle after showing it.
-program_windows() {
-    local id
-    for id in $(xdotool search --onlyvisible --pid "$program_pid" 2>/dev/null); do
-        printf '%s\t%s\n' "$id" "$(xdotool getwindowname "$id" 2>/dev/null)"
-    done
 }
 
 window_with_title() {

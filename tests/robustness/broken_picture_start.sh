@@ -15,6 +15,7 @@ set -euo pipefail
 
 program=$1
 source_dir=$(dirname "$program")
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 pictures=(kopf.jpg logo.jpg P_normal.jpg P_smile.jpg P_böse.jpg p_roben.jpg)
 
 if ! command -v Xvfb >/dev/null || ! command -v xdotool >/dev/null; then
@@ -23,18 +24,11 @@ if ! command -v Xvfb >/dev/null || ! command -v xdotool >/dev/null; then
 fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/quendra-broken.XXXXXX")
-xvfb_pid=
-program_pid=
+# shellcheck source=../support/x_session.sh
+source "$here/../support/x_session.sh"
 
 cleanup() {
-    if [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null; then
-        kill -KILL "$program_pid" 2>/dev/null || true
-        { wait "$program_pid" || true; } 2>/dev/null
-    fi
-    if [ -n "$xvfb_pid" ]; then
-        kill "$xvfb_pid" 2>/dev/null || true
-        wait "$xvfb_pid" 2>/dev/null || true
-    fi
+    end_x_session
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -44,29 +38,7 @@ fail() {
     exit 1
 }
 
-# A private X server on a free display, which it writes to fd 3 once it
-# accepts connections.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    kill -0 "$xvfb_pid" 2>/dev/null || { cat "$work/xvfb.log" >&2; fail "Xvfb did not start"; }
-    sleep 0.1
-done
-[ -s "$work/display" ] || fail "Xvfb reported no display"
-export DISPLAY=:$(head -n 1 "$work/display")
-unset XAUTHORITY WAYLAND_DISPLAY
-export QT_QPA_PLATFORM=xcb
-export XDG_RUNTIME_DIR=$work/runtime
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-
-# Visible windows of the running program, one "id<TAB>title" a line.
-program_windows() {
-    local id
-    for id in $(xdotool search --onlyvisible --pid "$program_pid" 2>/dev/null); do
-        printf '%s\t%s\n' "$id" "$(xdotool getwindowname "$id" 2>/dev/null)"
-    done
-}
+start_x_server
 
 # A copy of the program and its pictures with $1 replaced by the file $2.
 prepare() {

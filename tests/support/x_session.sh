@@ -1,0 +1,61 @@
+# shellcheck shell=bash
+# A private X server for the shell tests that drive the real program with
+# xdotool. Source it once the caller's fail (report and exit non-zero) exists
+# and $work names the test's own temporary folder; set program_pid to the
+# program under test once it runs, and call end_x_session from the EXIT trap.
+
+xvfb_pid=
+program_pid=
+
+# Starts Xvfb on a free display, which the server writes to fd 3 once it
+# accepts connections (at most 20 s), and points this shell's X clients and
+# Qt at it.
+start_x_server() {
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" \
+        </dev/null 2>"$work/xvfb.log" &
+    xvfb_pid=$!
+    for _ in $(seq 200); do
+        [ -s "$work/display" ] && break
+        kill -0 "$xvfb_pid" 2>/dev/null || {
+            cat "$work/xvfb.log" >&2
+            xvfb_pid=
+            fail "Xvfb did not start"
+        }
+        sleep 0.1
+    done
+    [ -s "$work/display" ] || fail "Xvfb reported no display within 20 s"
+    DISPLAY=:$(head -n 1 "$work/display")
+    export DISPLAY
+    unset XAUTHORITY WAYLAND_DISPLAY
+    export QT_QPA_PLATFORM=xcb
+    export XDG_RUNTIME_DIR=$work/runtime
+    mkdir -m 700 "$XDG_RUNTIME_DIR"
+}
+
+# Visible windows of the program, one "id<TAB>title" a line. Look them up
+# anew every time: Qt may replace a window's native handle after showing it.
+program_windows() {
+    local id
+    for id in $(xdotool search --onlyvisible --pid "$program_pid" 2>/dev/null); do
+        printf '%s\t%s\n' "$id" "$(xdotool getwindowname "$id" 2>/dev/null)"
+    done
+}
+
+# Ends the program under test at once if it still runs.
+kill_program() {
+    if [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null; then
+        kill -KILL "$program_pid" 2>/dev/null || true
+        { wait "$program_pid" || true; } 2>/dev/null
+    fi
+    program_pid=
+}
+
+# The program, then the X server; for the EXIT trap.
+end_x_session() {
+    kill_program
+    if [ -n "$xvfb_pid" ]; then
+        kill "$xvfb_pid" 2>/dev/null || true
+        { wait "$xvfb_pid" || true; } 2>/dev/null
+    fi
+    xvfb_pid=
+}
