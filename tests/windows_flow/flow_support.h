@@ -382,6 +382,19 @@ inline void answer(QInputDialog *box, const QString &text, Qt::Key key = Qt::Key
     QTest::keyClick(box->windowHandle(), key);
 }
 
+/// Has the driver type date and then name into the real boxes as they come;
+/// which tells these steps from other entries in the driver's report.
+inline void type_entry(Driver &driver, const QString &date, const QString &name,
+                       const QString &which = {})
+{
+    driver.when(
+        QStringLiteral("date box") + which, [] { return input_box(date_prompt()) != nullptr; },
+        [date] { answer(input_box(date_prompt()), date); });
+    driver.when(
+        QStringLiteral("name box") + which, [] { return input_box(name_prompt()) != nullptr; },
+        [name] { answer(input_box(name_prompt()), name); });
+}
+
 /// What a message box showed.
 struct MessageShown
 {

@@ -323,12 +323,7 @@ void TestPrintingFlow::printer_failure_in_the_real_box()
 
     MessageShown error;
     bool keys_back = false;
-    driver.when(
-        QStringLiteral("date box"), [] { return input_box(date_prompt()) != nullptr; },
-        [] { answer(input_box(date_prompt()), QStringLiteral("24011973")); });
-    driver.when(
-        QStringLiteral("name box"), [] { return input_box(name_prompt()) != nullptr; },
-        [] { answer(input_box(name_prompt()), QStringLiteral("Eva")); });
+    type_entry(driver, QStringLiteral("24011973"), QStringLiteral("Eva"));
     driver.when(
         QStringLiteral("report window active"), [&] { return report_active(window); },
         [&] {

@@ -177,12 +177,7 @@ void TestRealPrompts::a_whole_analysis_through_the_real_boxes()
 
     MessageShown error;
     QWidget *focus_at_open = nullptr;
-    driver.when(
-        QStringLiteral("date box"), [] { return input_box(date_prompt()) != nullptr; },
-        [] { answer(input_box(date_prompt()), QStringLiteral("31021973")); });
-    driver.when(
-        QStringLiteral("name box"), [] { return input_box(name_prompt()) != nullptr; },
-        [] { answer(input_box(name_prompt()), QStringLiteral("Eva")); });
+    type_entry(driver, QStringLiteral("31021973"), QStringLiteral("Eva"));
     driver.when(
         QStringLiteral("error box"), [] { return active_box<QMessageBox>() != nullptr; },
         [&] {
@@ -190,12 +185,7 @@ void TestRealPrompts::a_whole_analysis_through_the_real_boxes()
             error = MessageShown::of(*box);
             QTest::keyClick(box->windowHandle(), Qt::Key_Return);
         });
-    driver.when(
-        QStringLiteral("date box again"), [] { return input_box(date_prompt()) != nullptr; },
-        [] { answer(input_box(date_prompt()), QStringLiteral("24011973")); });
-    driver.when(
-        QStringLiteral("name box again"), [] { return input_box(name_prompt()) != nullptr; },
-        [] { answer(input_box(name_prompt()), QStringLiteral("Eva")); });
+    type_entry(driver, QStringLiteral("24011973"), QStringLiteral("Eva"), QStringLiteral(" again"));
     driver.when(
         QStringLiteral("report window active"), [&] { return report_active(window); },
         [&] {
