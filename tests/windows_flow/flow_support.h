@@ -409,6 +409,19 @@ struct MessageShown
     }
 };
 
+/// Has the driver note what the next message box shows, in shown, and
+/// confirm it with Return.
+inline void confirm_message(Driver &driver, const QString &step, MessageShown &shown)
+{
+    driver.when(
+        step, [] { return active_box<QMessageBox>() != nullptr; },
+        [&shown] {
+            QMessageBox *box = active_box<QMessageBox>();
+            shown = MessageShown::of(*box);
+            QTest::keyClick(box->windowHandle(), Qt::Key_Return);
+        });
+}
+
 /// Shows the program with its real boxes and confirms its options with
 /// Return (the start button has the focus). True once the speech runs and
 /// the main window is active again; the log is cleared.

@@ -336,13 +336,7 @@ void TestPrintingFlow::printer_failure_in_the_real_box()
             else
                 button(window.report_window(), "Command1")->click();
         });
-    driver.when(
-        QStringLiteral("error box"), [] { return active_box<QMessageBox>() != nullptr; },
-        [&] {
-            QMessageBox *box = active_box<QMessageBox>();
-            error = MessageShown::of(*box);
-            QTest::keyClick(box->windowHandle(), Qt::Key_Return);
-        });
+    confirm_message(driver, QStringLiteral("error box"), error);
     press(window, Qt::Key_A);
     QVERIFY2(driver.done(), qPrintable(driver.failure));
     QCOMPARE(error.title, QStringLiteral("Drucken nicht möglich"));

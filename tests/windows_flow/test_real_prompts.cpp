@@ -149,13 +149,7 @@ void TestRealPrompts::show_error()
     const QString message = QStringLiteral(
         "Du hast das Datum falsch eingeben ! Gib das Datum im Format TTMMJJJJ also z.B.: "
         "24011973 ein !");
-    driver.when(
-        QStringLiteral("error box active"), [] { return active_box<QMessageBox>() != nullptr; },
-        [&] {
-            QMessageBox *box = active_box<QMessageBox>();
-            shown = MessageShown::of(*box);
-            QTest::keyClick(box->windowHandle(), Qt::Key_Return);
-        });
+    confirm_message(driver, QStringLiteral("error box active"), shown);
     prompts.show_error(message, QStringLiteral("falsches Geburtsdatum"));
     QVERIFY2(driver.done(), qPrintable(driver.failure));
     QCOMPARE(shown.text, message);
@@ -178,13 +172,7 @@ void TestRealPrompts::a_whole_analysis_through_the_real_boxes()
     MessageShown error;
     QWidget *focus_at_open = nullptr;
     type_entry(driver, QStringLiteral("31021973"), QStringLiteral("Eva"));
-    driver.when(
-        QStringLiteral("error box"), [] { return active_box<QMessageBox>() != nullptr; },
-        [&] {
-            QMessageBox *box = active_box<QMessageBox>();
-            error = MessageShown::of(*box);
-            QTest::keyClick(box->windowHandle(), Qt::Key_Return);
-        });
+    confirm_message(driver, QStringLiteral("error box"), error);
     type_entry(driver, QStringLiteral("24011973"), QStringLiteral("Eva"), QStringLiteral(" again"));
     driver.when(
         QStringLiteral("report window active"), [&] { return report_active(window); },
