@@ -5,7 +5,8 @@
 # Usage: bench/run.sh BUILD_DIR
 #
 # BUILD_DIR is a configured and built tree (a Release build, please): it needs
-# bin/quendra, bin/report_bench, bin/first_frame and bin/engine_bench. The
+# bin/quendra, bin/report_bench, bin/first_frame, bin/screen_hash and
+# bin/engine_bench. The
 # script starts its own X server (Xvfb, 1920x1080) and its own print
 # scheduler (tests/cups/cups_harness.sh) and stops both again. It takes about
 # four minutes, one of them the idle minute. Exit status 0 when every target
@@ -19,15 +20,15 @@ fi
 build=$(cd "$1" && pwd)
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 bin=$build/bin
-for program in quendra report_bench first_frame engine_bench; do
+for program in quendra report_bench first_frame screen_hash engine_bench; do
     if [ ! -x "$bin/$program" ]; then
         echo "$0: $bin/$program is missing: build it first" >&2
         exit 2
     fi
 done
-for tool in Xvfb xdotool import cupsd; do
+for tool in Xvfb xdotool cupsd lpadmin; do
     if ! command -v "$tool" >/dev/null; then
-        echo "$0: $tool is missing (Debian: xvfb, xdotool, imagemagick, cups-daemon)" >&2
+        echo "$0: $tool is missing (Debian: xvfb, xdotool, cups)" >&2
         exit 2
     fi
 done
@@ -148,7 +149,7 @@ fi
 rss_program_start=$(resident_kib "$program_pid")
 # The professor must really be talking: the screen keeps changing.
 shots=$(for _ in 1 2 3 4 5; do
-    import -window root -depth 8 rgb:- 2>/dev/null | md5sum
+    "$bin/screen_hash"
     sleep 1
 done | sort -u | wc -l)
 if [ "$shots" -lt 2 ]; then
