@@ -15,8 +15,7 @@ int dots_per_metre(int dots_per_inch)
 } // namespace
 
 DrawingArea::DrawingArea(QWidget *parent)
-    : QFrame(parent), font_name_(font().family()),
-      font_size_(font().pointSizeF() > 0 ? font().pointSizeF() : 9.0)
+    : QFrame(parent), font_{font().family(), font().pointSizeF() > 0 ? font().pointSizeF() : 9.0}
 {
     setFrameShape(QFrame::Panel);
     setFrameShadow(QFrame::Sunken);
@@ -26,28 +25,27 @@ DrawingArea::DrawingArea(QWidget *parent)
 
 void DrawingArea::set_font_name(const QString &name)
 {
-    font_name_ = name;
+    font_.name = name;
 }
 
 void DrawingArea::set_font_size(double points)
 {
-    if (points > 0)
-        font_size_ = points;
+    font_.set_size(points);
 }
 
 void DrawingArea::set_bold(bool bold)
 {
-    bold_ = bold;
+    font_.bold = bold;
 }
 
 void DrawingArea::set_underline(bool underline)
 {
-    underline_ = underline;
+    font_.underline = underline;
 }
 
 void DrawingArea::write_line(const QString &text)
 {
-    const Line line{current_font(), y_, text};
+    const Line line{font_.font(), y_, text};
     lines_.append(line);
     if (!image_.isNull())
         draw(line);
@@ -93,21 +91,12 @@ void DrawingArea::paintEvent(QPaintEvent *event)
     painter.drawImage(contentsRect().topLeft(), image_);
 }
 
-QFont DrawingArea::current_font() const
-{
-    QFont font(font_name_);
-    font.setPointSizeF(font_size_);
-    font.setBold(bold_);
-    font.setUnderline(underline_);
-    return font;
-}
-
 double DrawingArea::line_height() const
 {
     // The font's own distance from one baseline to the next, leading
     // included: with the bare height, underlines and descenders of one line
     // would touch the capitals of the next.
-    return QFontMetricsF(current_font(), const_cast<DrawingArea *>(this)).lineSpacing();
+    return QFontMetricsF(font_.font(), const_cast<DrawingArea *>(this)).lineSpacing();
 }
 
 void DrawingArea::ensure_image() const

@@ -47,7 +47,6 @@ private:
         QString text;
     };
 
-    QFont current_font() const;
     double line_height() const;
     // Makes the backing image match the inside of the frame and the pixel
     // ratio of the screen, redrawing the lines written so far when either
@@ -55,10 +54,7 @@ private:
     void ensure_image() const;
     void draw(const Line &line) const;
 
-    QString font_name_;
-    double font_size_;
-    bool bold_ = false;
-    bool underline_ = false;
+    FontAttributes font_;
     double y_ = 0;
     // Everything written since the last clear, so that the image can be
     // rebuilt at another pixel ratio without losing sharpness.

@@ -30,28 +30,27 @@ bool PrinterSurface::is_active() const
 
 void PrinterSurface::set_font_name(const QString &name)
 {
-    font_name_ = name;
+    font_.name = name;
 }
 
 void PrinterSurface::set_font_size(double points)
 {
-    if (points > 0)
-        font_size_ = points;
+    font_.set_size(points);
 }
 
 void PrinterSurface::set_bold(bool bold)
 {
-    bold_ = bold;
+    font_.bold = bold;
 }
 
 void PrinterSurface::set_underline(bool underline)
 {
-    underline_ = underline;
+    font_.underline = underline;
 }
 
 void PrinterSurface::write_line(const QString &text)
 {
-    const QFont font = current_font();
+    const QFont font = font_.font();
     if (painter_.isActive()) {
         painter_.setFont(font);
         // The writing position is the top of the line; the text sits one
@@ -98,19 +97,10 @@ bool PrinterSurface::end_document()
     return painter_.end() && printer_.printerState() != QPrinter::Error;
 }
 
-QFont PrinterSurface::current_font() const
-{
-    QFont font(font_name_);
-    font.setPointSizeF(font_size_);
-    font.setBold(bold_);
-    font.setUnderline(underline_);
-    return font;
-}
-
 double PrinterSurface::line_height() const
 {
     // As on the screen: the font's distance from baseline to baseline.
-    return QFontMetricsF(current_font(), &printer_).lineSpacing();
+    return QFontMetricsF(font_.font(), &printer_).lineSpacing();
 }
 
 double PrinterSurface::to_device(double value) const

@@ -41,7 +41,6 @@ public:
     bool end_document();
 
 private:
-    QFont current_font() const;
     double line_height() const;
     double to_device(double value) const;
     double from_device(double value) const;
@@ -49,9 +48,6 @@ private:
     QPrinter &printer_;
     QPainter painter_;
     double device_per_unit_;
-    QString font_name_ = QStringLiteral("Times New Roman");
-    double font_size_ = 12;
-    bool bold_ = false;
-    bool underline_ = false;
+    FontAttributes font_{QStringLiteral("Times New Roman")};
     double y_ = 0; // in device pixels
 };

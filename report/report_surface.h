@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QString>
 
 // Where report lines go. The drawing area of the report window and the printer
@@ -20,4 +21,29 @@ public:
     /// The vertical writing position, in the surface's own unit.
     virtual double get_y() const = 0;
     virtual void set_y(double y) = 0;
+};
+
+/// The font attributes a surface keeps in force from line to line.
+struct FontAttributes
+{
+    QString name;
+    double size = 12; // points
+    bool bold = false;
+    bool underline = false;
+
+    /// Sizes of zero or below are ignored: the last valid size stays.
+    void set_size(double points)
+    {
+        if (points > 0)
+            size = points;
+    }
+
+    QFont font() const
+    {
+        QFont result(name);
+        result.setPointSizeF(size);
+        result.setBold(bold);
+        result.setUnderline(underline);
+        return result;
+    }
 };
