@@ -11,7 +11,7 @@ namespace {
 // Entries are made relative to the real today, as a user would type them.
 QString typed_days_back(int days)
 {
-    return now().date().addDays(-days).toString(QStringLiteral("ddMMyyyy"));
+    return Clock().now().date().addDays(-days).toString(QStringLiteral("ddMMyyyy"));
 }
 
 const QString name = QStringLiteral("Anna");
@@ -22,7 +22,7 @@ void reject(benchmark::State &state, int days_back)
 {
     const QString entry = typed_days_back(days_back);
     for (auto _ : state) {
-        std::optional<AcceptedEntry> accepted = accept_birth_entry(entry, name, now());
+        std::optional<AcceptedEntry> accepted = accept_birth_entry(entry, name, Clock().now());
         benchmark::DoNotOptimize(accepted);
         if (accepted)
             state.SkipWithError("the entry was accepted");
@@ -38,7 +38,7 @@ void reject_50001_days_back(benchmark::State &state)
 // the search (on 31 December there is none: today itself then).
 void reject_future_date(benchmark::State &state)
 {
-    const QDate today = now().date();
+    const QDate today = Clock().now().date();
     reject(state, today.addDays(1).year() == today.year() ? -1 : 0);
 }
 
@@ -46,7 +46,7 @@ void accept_24011973(benchmark::State &state)
 {
     const QString entry = QStringLiteral("24011973");
     for (auto _ : state) {
-        std::optional<AcceptedEntry> accepted = accept_birth_entry(entry, name, now());
+        std::optional<AcceptedEntry> accepted = accept_birth_entry(entry, name, Clock().now());
         benchmark::DoNotOptimize(accepted);
         if (!accepted)
             state.SkipWithError("the entry was rejected");
@@ -56,13 +56,13 @@ void accept_24011973(benchmark::State &state)
 void analyse_accepted_entry(benchmark::State &state)
 {
     const std::optional<AcceptedEntry> accepted =
-        accept_birth_entry(QStringLiteral("24011973"), name, now());
+        accept_birth_entry(QStringLiteral("24011973"), name, Clock().now());
     if (!accepted) {
         state.SkipWithError("the entry was rejected");
         return;
     }
     for (auto _ : state) {
-        AnalysisResult result = analyse_entry(*accepted, 49, now());
+        AnalysisResult result = analyse_entry(*accepted, 49, Clock().now());
         benchmark::DoNotOptimize(result);
     }
 }
@@ -71,7 +71,7 @@ void literal_search_50001_days_back(benchmark::State &state)
 {
     const QString entry = typed_days_back(max_days_back + 1);
     for (auto _ : state) {
-        std::optional<DayCount> count = literal_count_days_back(entry, now());
+        std::optional<DayCount> count = literal_count_days_back(entry, Clock().now());
         benchmark::DoNotOptimize(count);
         if (count)
             state.SkipWithError("the entry was found");

@@ -168,8 +168,7 @@ public:
     /// failure, when the program did not get that far.
     bool start(double time_scale)
     {
-        Quendra::set_time_scale(time_scale);
-        window = std::make_unique<Quendra>(&prompts);
+        window = std::make_unique<Quendra>(QuendraSetup{Clock(), time_scale, &prompts});
         Quendra *main = window.get();
         bool confirmed = false;
         QTimer confirm;
@@ -192,7 +191,7 @@ public:
                                 : QStringLiteral("the options window did not come up");
             return false;
         }
-        if (!program_state().options_confirmed) {
+        if (!main->state().options_confirmed) {
             failure = QStringLiteral("the options were not confirmed");
             return false;
         }

@@ -209,12 +209,12 @@ int main(int argc, char *argv[])
     for (int i = 0; i < options.screen_reports; ++i) {
         const qint64 start = driver::now_ns();
         const std::optional<AcceptedEntry> entry =
-            accept_birth_entry(driver::entry_date(i), driver::entry_name(i), now());
+            accept_birth_entry(driver::entry_date(i), driver::entry_name(i), Clock().now());
         if (!entry)
             return fail(QStringLiteral("entry %1 rejected").arg(driver::entry_date(i)));
-        const AnalysisResult result = analyse_entry(*entry, 45, now());
+        const AnalysisResult result = analyse_entry(*entry, 45, Clock().now());
         blatt.clear();
-        write_report_lines(result, blatt, OutputKind::screen);
+        write_report_lines(result, blatt, OutputKind::screen, Clock());
         direct_ns.push_back(driver::now_ns() - start);
     }
 

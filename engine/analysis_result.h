@@ -6,6 +6,32 @@
 #include <array>
 #include <cstdint>
 
+/// What the body has done so far, each a rate times an age, rounded down.
+struct BodyStatistics
+{
+    // Heartbeats pass 8 * 10^9: 64 bits.
+    std::int64_t heartbeats = 0;
+    std::int64_t breaths = 0;
+    std::int64_t blood_litres = 0;
+    std::int64_t gastric_juice_litres = 0;
+    std::int64_t bile_litres = 0;
+    std::int64_t meals = 0;
+    std::int64_t toilet_visits = 0;
+    std::int64_t blood_donation_ccm = 0;
+    std::int64_t tooth_brushings = 0;
+    std::int64_t dentist_visits = 0;
+    bool show_blood_donation = false; // older than 936 weeks
+    bool show_dental_care = false;    // older than 104 weeks
+};
+
+/// The lucky number and the lottery numbers of one seeded draw.
+struct LuckyDraw
+{
+    int lucky_number = 0;                 // 1 to 100
+    int lottery_variant = 45;             // numbers drawn out of 1..45 or 1..49
+    std::array<int, 6> lottery_numbers{}; // distinct, ascending, 1 to variant
+};
+
 // Every figure of one birthday analysis. The engine fills it, the report
 // composition reads it; it lives for one run of a report routine.
 struct AnalysisResult
@@ -29,22 +55,9 @@ struct AnalysisResult
     std::array<QString, 10> next_birthday_weekdays;
 
     // Lucky number and lottery.
-    int lucky_number = 0;
+    LuckyDraw draw;
     QString lucky_year; // filled when the report writes the lucky-number line
-    int lottery_variant = 45;
-    std::array<int, 6> lottery_numbers{};
 
-    // What the body has done so far. Heartbeats pass 8 * 10^9: 64 bits.
-    std::int64_t heartbeats = 0;
-    std::int64_t breaths = 0;
-    std::int64_t blood_litres = 0;
-    std::int64_t gastric_juice_litres = 0;
-    std::int64_t bile_litres = 0;
-    std::int64_t meals = 0;
-    std::int64_t toilet_visits = 0;
-    std::int64_t blood_donation_ccm = 0;
-    std::int64_t tooth_brushings = 0;
-    std::int64_t dentist_visits = 0;
-    bool show_blood_donation = false;
-    bool show_dental_care = false;
+    // What the body has done so far.
+    BodyStatistics body;
 };

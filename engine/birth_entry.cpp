@@ -99,12 +99,15 @@ std::optional<DayCount> count_days_back(const QString &entry, const QDateTime &n
 }
 
 std::optional<AcceptedEntry> accept_birth_entry(const QString &entry, const QString &name,
-                                                const QDateTime &now)
+                                                const QDateTime &now,
+                                                const std::function<void()> &checks_passed)
 {
     const int current_year = now.date().year();
     const std::optional<CheckedEntry> checked = check_birth_entry(entry, current_year);
     if (!checked)
         return std::nullopt;
+    if (checks_passed)
+        checks_passed();
     const std::optional<DayCount> count = count_days_back(entry, now);
     if (!count)
         return std::nullopt;

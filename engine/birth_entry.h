@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <functional>
 #include <optional>
 
 // The pure part of the birth date entry: range checks on the typed text and
@@ -54,7 +55,10 @@ std::optional<CheckedEntry> check_birth_entry(const QString &entry, int current_
 /// birth_date always lies on the entered date, clock changes or not.
 std::optional<DayCount> count_days_back(const QString &entry, const QDateTime &now);
 
-/// Checks and searches one date entry against one reading of now;
-/// nullopt when the entry is rejected.
+/// Checks and searches one date entry against one reading of now; nullopt
+/// when the entry is rejected. checks_passed, when given, runs once the range
+/// checks have passed and before the day search, so that a caller can act at
+/// that moment (the prompting loop shows the hourglass there).
 std::optional<AcceptedEntry> accept_birth_entry(const QString &entry, const QString &name,
-                                                const QDateTime &now);
+                                                const QDateTime &now,
+                                                const std::function<void()> &checks_passed = {});

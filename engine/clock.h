@@ -4,12 +4,25 @@
 
 #include <functional>
 
-// The one place where the program asks what time it is. Tests pin any date
-// and hour through set_clock; the real clock is the local date and time.
-using Clock = std::function<QDateTime()>;
+// Where the program asks what time it is. Whoever needs the time is handed a
+// Clock: the real one reads the local date and time, a test pins any date
+// and hour.
+class Clock
+{
+public:
+    /// The real local clock.
+    Clock() = default;
+    /// A clock that answers with whatever source returns.
+    explicit Clock(std::function<QDateTime()> source) : source(std::move(source)) {}
+    /// A clock standing still at at.
+    static Clock pinned(const QDateTime &at)
+    {
+        return Clock([at] { return at; });
+    }
 
-/// The current local date and time, from the installed clock.
-QDateTime now();
+    /// The current local date and time.
+    QDateTime now() const { return source ? source() : QDateTime::currentDateTime(); }
 
-/// Installs a clock; an empty one puts the real local clock back.
-void set_clock(Clock clock);
+private:
+    std::function<QDateTime()> source;
+};

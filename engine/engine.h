@@ -3,7 +3,8 @@
 // The analysis engine: from a typed birth date, a name and the clock to every
 // figure of one report.
 //
-// In:  the date text and name as typed, now (clock.h), the lottery variant.
+// In:  the date text and name as typed, one reading of the clock (clock.h),
+//      the lottery variant.
 // Out: one AnalysisResult. accept_birth_entry checks and counts the days;
 //      analyse_entry then runs the calendar facts, the body statistics and
 //      the lucky draw, in that order, without touching any window.

@@ -26,6 +26,7 @@ LuckyDraw draw_lucky_and_lottery(int seed, int lottery_variant)
     shared_generator().seed(static_cast<quint32>(seed));
 
     LuckyDraw draw;
+    draw.lottery_variant = lottery_variant;
     draw.lucky_number = static_cast<int>(std::floor(next_random() * 100 + 1));
 
     std::array<int, 6> &numbers = draw.lottery_numbers;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "analysis_result.h"
+
 #include <QRandomGenerator>
 
 #include <array>
@@ -13,12 +15,6 @@ double next_random();
 
 /// birth_year + birth_month + current_year; the day does not enter.
 int lottery_seed(int birth_year, int birth_month, int current_year);
-
-struct LuckyDraw
-{
-    int lucky_number = 0;                 // 1 to 100
-    std::array<int, 6> lottery_numbers{}; // distinct, ascending, 1 to variant
-};
 
 /// Seeds the shared generator, draws the lucky number first, then six
 /// distinct lottery numbers out of 1..lottery_variant, sorted ascending.

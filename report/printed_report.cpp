@@ -9,7 +9,7 @@
 #include <cups/cups.h>
 
 std::optional<QString> print_report_page(const AnalysisResult &result, const QImage &header,
-                                         const QImage &logo, QPrinter &printer)
+                                         const QImage &logo, const Clock &clock, QPrinter &printer)
 {
     PrinterSurface page(printer);
     if (!page.is_active())
@@ -18,7 +18,7 @@ std::optional<QString> print_report_page(const AnalysisResult &result, const QIm
     page.set_unit_mm();
     page.draw_picture(header, 8, 0, 180, 65);
     page.set_y(65);
-    write_report_lines(result, page, OutputKind::printer);
+    write_report_lines(result, page, OutputKind::printer, clock);
     const double y = page.get_y();
     page.draw_picture(logo, 8, y, 180, 48);
     if (!page.end_document())
@@ -27,7 +27,7 @@ std::optional<QString> print_report_page(const AnalysisResult &result, const QIm
 }
 
 std::optional<QString> print_report(const AnalysisResult &result, const QImage &header,
-                                    const QImage &logo)
+                                    const QImage &logo, const Clock &clock)
 {
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull())
@@ -38,7 +38,7 @@ std::optional<QString> print_report(const AnalysisResult &result, const QImage &
         return QStringLiteral("Der Drucker „%1“ ist nicht verfügbar.").arg(info.printerName());
     printer.setDocName(QStringLiteral("Quendra"));
 
-    if (std::optional<QString> failure = print_report_page(result, header, logo, printer))
+    if (std::optional<QString> failure = print_report_page(result, header, logo, clock, printer))
         return failure;
 
     // Qt hands the finished page to CUPS at the end of the document but does

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis_result.h"
+#include "clock.h"
 
 #include <QImage>
 #include <QString>
@@ -12,13 +13,14 @@ class QPrinter;
 /// Prints one report page onto the printer: the header picture at (8, 0)
 /// 180 x 65 mm, the lines in the printed sizes from 65 mm down at the left
 /// edge of the printable area, the logo 180 x 48 mm at 8 mm right below the
-/// last line, and the end of the document. Returns the reason in German when
+/// last line, and the end of the document; today's line and the lucky
+/// number's year read clock. Returns the reason in German when
 /// the page could not be printed, nothing when it was.
 std::optional<QString> print_report_page(const AnalysisResult &result, const QImage &header,
-                                         const QImage &logo, QPrinter &printer);
+                                         const QImage &logo, const Clock &clock, QPrinter &printer);
 
 /// Prints the report page on the system's default printer with its own
 /// defaults. Returns the reason in German when there is no such printer or
 /// the job fails, nothing when the job was handed over.
 std::optional<QString> print_report(const AnalysisResult &result, const QImage &header,
-                                    const QImage &logo);
+                                    const QImage &logo, const Clock &clock);

@@ -34,24 +34,24 @@ QString closed_name(const QString &name)
 
 QString birth_line(const AnalysisResult &result)
 {
-    return closed_name(result.person_name) + QStringLiteral(" wurde am ") + number(result.birth_day) +
-           QLatin1Char('.') + number(result.birth_month) + QLatin1Char('.') +
-           number(result.birth_year) + QStringLiteral(" geboren, das war ein ") +
+    return closed_name(result.person_name) + QStringLiteral(" wurde am ") +
+           number(result.birth_day) + QLatin1Char('.') + number(result.birth_month) +
+           QLatin1Char('.') + number(result.birth_year) + QStringLiteral(" geboren, das war ein ") +
            result.birth_weekday + QLatin1Char('.');
 }
 
-QString today_line()
+QString today_line(const QDateTime &now)
 {
-    const TodayFacts today = today_facts(now());
+    const TodayFacts today = today_facts(now);
     return QStringLiteral("Heute ist ") + today.today_weekday + QStringLiteral(" der ") +
            today.today_long_date + QStringLiteral(" und Sie sind heute:");
 }
 
-QString lucky_line(const AnalysisResult &result)
+QString lucky_line(const AnalysisResult &result, const QDateTime &now)
 {
-    const QString year = report_locale().toString(now().date(), QStringLiteral("yyyy"));
+    const QString year = report_locale().toString(now.date(), QStringLiteral("yyyy"));
     return QStringLiteral("Ihre Glückszahl für ") + year + QStringLiteral(" ist ") +
-           number(result.lucky_number);
+           number(result.draw.lucky_number);
 }
 
 QString lottery_heading(int variant)
@@ -65,7 +65,7 @@ QString lottery_heading(int variant)
 QString lottery_line(const AnalysisResult &result)
 {
     QStringList numbers;
-    for (int n : result.lottery_numbers)
+    for (int n : result.draw.lottery_numbers)
         numbers << number(n);
     return numbers.join(QLatin1Char(' '));
 }
@@ -77,7 +77,8 @@ double report_font_size(double printed_points, OutputKind kind)
     return kind == OutputKind::screen ? printed_points / 2 + 2 : printed_points;
 }
 
-void write_report_lines(const AnalysisResult &result, ReportSurface &surface, OutputKind kind)
+void write_report_lines(const AnalysisResult &result, ReportSurface &surface, OutputKind kind,
+                        const Clock &clock)
 {
     const auto size = [&surface, kind](double printed_points) {
         surface.set_font_size(report_font_size(printed_points, kind));
@@ -95,7 +96,7 @@ void write_report_lines(const AnalysisResult &result, ReportSurface &surface, Ou
     surface.set_bold(false);
     surface.write_empty_line();
     write(birth_line(result));
-    write(today_line());
+    write(today_line(clock.now()));
 
     size(14);
     write(number(result.age_weeks) + QStringLiteral(" Wochen oder ") + number(result.age_days) +
@@ -111,8 +112,8 @@ void write_report_lines(const AnalysisResult &result, ReportSurface &surface, Ou
     for (std::size_t k = 0; k < result.next_birthday_years.size(); ++k)
         write(number(result.next_birthday_years[k]) + QStringLiteral(" : ") +
               result.next_birthday_weekdays[k]);
-    write(lucky_line(result));
-    write(lottery_heading(result.lottery_variant));
+    write(lucky_line(result, clock.now()));
+    write(lottery_heading(result.draw.lottery_variant));
 
     size(14);
     write(lottery_line(result));
@@ -121,27 +122,27 @@ void write_report_lines(const AnalysisResult &result, ReportSurface &surface, Ou
 
     size(12);
     surface.set_bold(false);
-    write(QStringLiteral("Ihr Herz hat ") + number(result.heartbeats) +
+    write(QStringLiteral("Ihr Herz hat ") + number(result.body.heartbeats) +
           QStringLiteral(" mal geschlagen."));
-    write(QStringLiteral("Ihre Lunge hat ") + number(result.breaths) +
+    write(QStringLiteral("Ihre Lunge hat ") + number(result.body.breaths) +
           QStringLiteral(" Atemzüge getätigt."));
-    write(QStringLiteral("Ihr Herz hat ") + number(result.blood_litres) +
+    write(QStringLiteral("Ihr Herz hat ") + number(result.body.blood_litres) +
           QStringLiteral(" Liter Blut durch Ihren Körper gepumpt"));
-    write(QStringLiteral("Sie haben ") + number(result.gastric_juice_litres) +
+    write(QStringLiteral("Sie haben ") + number(result.body.gastric_juice_litres) +
           QStringLiteral(" Liter Magensaft produziert."));
-    write(QStringLiteral("Sie haben ") + number(result.bile_litres) +
+    write(QStringLiteral("Sie haben ") + number(result.body.bile_litres) +
           QStringLiteral(" Liter Gallensaft erzeugt."));
-    write(QStringLiteral("Sie haben ") + number(result.meals) +
+    write(QStringLiteral("Sie haben ") + number(result.body.meals) +
           QStringLiteral(" Mahlzeiten zu sich genommen."));
-    write(QStringLiteral("Sie haben ") + number(result.toilet_visits) +
+    write(QStringLiteral("Sie haben ") + number(result.body.toilet_visits) +
           QStringLiteral(" mal das WC besucht."));
-    if (result.show_blood_donation)
-        write(QStringLiteral("Sie hätten ") + number(result.blood_donation_ccm) +
+    if (result.body.show_blood_donation)
+        write(QStringLiteral("Sie hätten ") + number(result.body.blood_donation_ccm) +
               QStringLiteral(" ccm Blut spenden können"));
-    if (result.show_dental_care) {
-        write(QStringLiteral("Sie hätten ") + number(result.tooth_brushings) +
+    if (result.body.show_dental_care) {
+        write(QStringLiteral("Sie hätten ") + number(result.body.tooth_brushings) +
               QStringLiteral(" mal Ihre Zähne putzen sollen"));
-        write(QStringLiteral("Sie hätten ") + number(result.dentist_visits) +
+        write(QStringLiteral("Sie hätten ") + number(result.body.dentist_visits) +
               QStringLiteral(" mal Ihren Zahnarzt besuchen sollen"));
     }
     surface.write_empty_line();

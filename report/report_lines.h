@@ -1,9 +1,25 @@
 #pragma once
 
+// The report: one analysis turned into 31 to 34 styled lines, on the screen
+// or on paper.
+//
+// In:  one finished AnalysisResult from the engine, the clock (today's line
+//      and the lucky number's year are read as they are written), and for
+//      paper the header and logo pictures.
+// Out: lines on a ReportSurface. write_report_lines composes them once for
+//      both outputs; DrawingArea (the sheet `blatt` that the report window
+//      `bildschirm` shows) keeps them in a backing image, PrinterSurface
+//      puts them on a QPrinter page, and print_report_page / print_report
+//      lay out the printed page and hand it to the default printer,
+//      returning a German reason instead of failing quietly.
+
 #include "analysis_result.h"
+#include "clock.h"
 #include "report_surface.h"
 
-/// Which size column a report is written in.
+/// Where a report goes: the screen (the report window, which keeps the entry
+/// for a reprint) or the printer (which may take that kept entry instead of
+/// asking). Also picks the column of font sizes.
 enum class OutputKind { screen, printer };
 
 /// The point size of a line on the given output, from its printed size: the
@@ -12,6 +28,7 @@ double report_font_size(double printed_points, OutputKind kind);
 
 /// Writes the report's 31 to 34 lines onto the surface, in the sizes of the
 /// given output. Does not clear the surface, draw pictures or end a document.
-/// Today's date and the lucky number's year are read from the clock as their
+/// Today's date and the lucky number's year are read from clock as their
 /// lines are written.
-void write_report_lines(const AnalysisResult &result, ReportSurface &surface, OutputKind kind);
+void write_report_lines(const AnalysisResult &result, ReportSurface &surface, OutputKind kind,
+                        const Clock &clock);

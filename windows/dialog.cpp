@@ -1,10 +1,9 @@
 #include "dialog.h"
 
-#include "program_state.h"
+#include "placement.h"
 #include "ui_dialog.h"
 
 #include <QCloseEvent>
-#include <QScreen>
 
 Dialog::Dialog(QWidget *parent) : QDialog(parent), ui(std::make_unique<Ui::Dialog>())
 {
@@ -45,7 +44,8 @@ int Dialog::read_lottery_variant() const
 
 void Dialog::start_program()
 {
-    program_state().options_confirmed = true;
+    confirmed_ = true;
+    emit confirmed();
     // Hiding ends the modal exec() of the main window; the window and its
     // selections stay for the queries.
     hide();
@@ -53,7 +53,7 @@ void Dialog::start_program()
 
 void Dialog::reject()
 {
-    if (program_state().options_confirmed) {
+    if (confirmed_) {
         QDialog::reject();
     }
 }
@@ -70,21 +70,14 @@ bool Dialog::event(QEvent *event)
 void Dialog::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    if (!placed_once) {
-        // Centred on the screen the first time; after that it opens where the
-        // user left it (an explicit move keeps Qt from centring it again).
-        placed_once = true;
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen()->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    centre_at_first_show(*this);
 }
 
 void Dialog::closeEvent(QCloseEvent *event)
 {
     // No close command: the window manager's close button or Alt+F4 do nothing
     // until the options have been confirmed.
-    if (!program_state().options_confirmed) {
+    if (!confirmed_) {
         event->ignore();
         return;
     }

@@ -31,9 +31,15 @@ public:
     bool printout_selected() const;
     /// 45 or 49: how many numbers the lottery is drawn from.
     int read_lottery_variant() const;
+    /// The start button has been pressed: the choice holds for the run.
+    bool is_confirmed() const { return confirmed_; }
 
     // Escape would reject the dialog; the start button is the only way out.
     void reject() override;
+
+signals:
+    /// The start button was pressed; the window has hidden itself.
+    void confirmed();
 
 protected:
     bool event(QEvent *event) override;
@@ -44,5 +50,5 @@ private:
     void start_program();
 
     std::unique_ptr<Ui::Dialog> ui;
-    bool placed_once = false;
+    bool confirmed_ = false;
 };

@@ -36,21 +36,21 @@ void Presenter::set_caption(const QString &text)
 
 void Presenter::typewriter_step()
 {
-    if (speech_text.isEmpty())
+    if (speech_text_.isEmpty())
         set_caption(QString());
 
-    if (speech_restart) {
-        speech_pos = 1;
-        set_caption(speech_text.left(1));
-        speech_restart = false;
-        speech_finished = false;
+    if (speech_restart_) {
+        speech_pos_ = 1;
+        set_caption(speech_text_.left(1));
+        speech_restart_ = false;
+        speech_finished_ = false;
     } else {
-        ++speech_pos;
-        if (speech_pos > speech_text.size()) {
-            speech_finished = true;
+        ++speech_pos_;
+        if (speech_pos_ > speech_text_.size()) {
+            speech_finished_ = true;
             emit sentence_finished();
         } else {
-            set_caption(speech_text.left(speech_pos));
+            set_caption(speech_text_.left(speech_pos_));
         }
     }
     advance_script();
@@ -58,24 +58,24 @@ void Presenter::typewriter_step()
 
 void Presenter::face_step()
 {
-    if (face_hold == -1)
+    if (face_hold_ == FaceHold::report_running)
         return;
     const int face = static_cast<int>(std::floor(next_random() * 3)) + 1;
-    emit face_chosen(face);
+    emit face_chosen(static_cast<Face>(face));
 }
 
 void Presenter::set_sentence(int index)
 {
     sentence_index = index;
-    speech_text = sentences()[static_cast<std::size_t>(index)];
-    speech_restart = true;
-    speech_finished = false;
+    speech_text_ = sentences()[static_cast<std::size_t>(index)];
+    speech_restart_ = true;
+    speech_finished_ = false;
 }
 
 void Presenter::start_script()
 {
     script_active = true;
-    face_hold = 0;
+    face_hold_ = FaceHold::normal;
     set_sentence(0);
 }
 
@@ -87,14 +87,15 @@ void Presenter::advance_script()
     for (;;) {
         // The first sentence always waits until it is typed out; the others
         // give way at once after a report, which ends the cycle early.
-        const bool waiting = sentence_index == 0 ? !speech_finished
-                                                 : !speech_finished && face_hold != 3;
+        const bool waiting = sentence_index == 0
+                                 ? !speech_finished_
+                                 : !speech_finished_ && face_hold_ != FaceHold::report_ended;
         if (waiting)
             return;
         if (sentence_index + 1 < sentence_count) {
             set_sentence(sentence_index + 1);
         } else {
-            face_hold = 0;
+            face_hold_ = FaceHold::normal;
             set_sentence(0);
         }
     }
@@ -103,23 +104,23 @@ void Presenter::advance_script()
 void Presenter::take_over()
 {
     ++running_reports;
-    speech_restart = true;
-    speech_finished = true;
-    speech_text.clear();
+    speech_restart_ = true;
+    speech_finished_ = true;
+    speech_text_.clear();
     set_caption(QString());
-    face_hold = -1;
+    face_hold_ = FaceHold::report_running;
 }
 
 void Presenter::say(const QString &sentence)
 {
-    speech_finished = false;
-    speech_restart = true;
-    speech_text = sentence;
+    speech_finished_ = false;
+    speech_restart_ = true;
+    speech_text_ = sentence;
 }
 
 void Presenter::wait_for_sentence()
 {
-    while (!speech_finished) {
+    while (!speech_finished_) {
         QEventLoop loop;
         connect(this, &Presenter::sentence_finished, &loop, &QEventLoop::quit);
         loop.exec();

@@ -21,18 +21,31 @@ class Presenter : public QObject
     Q_OBJECT
 
 public:
+    /// What the face changer and the script make of a report.
+    enum class FaceHold : qint16 {
+        normal = 0,          // faces change, the script runs
+        report_running = -1, // the face is frozen
+        report_ended = 3,    // faces change again, the script starts over
+    };
+    Q_ENUM(FaceHold)
+
+    /// The three faces the changer picks from, numbered as their files are chosen.
+    enum class Face { friendly = 1, smiling = 2, cross = 3 };
+    Q_ENUM(Face)
+
     static constexpr int sentence_count = 10;
     /// The speech script; the trailing blanks are typed too and make the pauses.
     static const std::array<QString, sentence_count> &sentences();
 
     explicit Presenter(QObject *parent = nullptr);
 
-    // The shared fields: the script, the reports and the two timer steps meet here.
-    QString speech_text;         // what the bubble is to show; empty is a blank bubble
-    bool speech_restart = false; // the next tick starts speech_text from its first character
-    bool speech_finished = false; // the typewriter has moved past the last character
-    qint64 speech_pos = 0;        // characters shown; goes on counting while idle
-    qint16 face_hold = 0;         // 0 normal, -1 a report is running, 3 a report has ended
+    /// What the bubble is to show; empty is a blank bubble.
+    const QString &speech_text() const { return speech_text_; }
+    /// The typewriter has moved past the last character of speech_text.
+    bool speech_finished() const { return speech_finished_; }
+    /// Characters shown; goes on counting while the bubble is idle.
+    qint64 speech_pos() const { return speech_pos_; }
+    FaceHold face_hold() const { return face_hold_; }
 
     /// One typewriter tick (every 100 ms).
     void typewriter_step();
@@ -53,15 +66,18 @@ public:
     /// Blocks in the event loop until the current sentence stands complete.
     /// Timer ticks and other events are handled meanwhile; no polling.
     void wait_for_sentence();
-    /// A report has ended (face_hold is 3 by then): the script goes on.
+    /// The report's figures are out: faces change again, and once handed back
+    /// the script starts over.
+    void end_report() { face_hold_ = FaceHold::report_ended; }
+    /// A report is over (end_report has run): the script goes on.
     void hand_back();
     /// How many reports are running, nested ones included.
     int reports_running() const { return running_reports; }
 
 signals:
     void caption_changed(const QString &caption);
-    /// A face to show: 1 friendly, 2 smiling, 3 cross.
-    void face_chosen(int face);
+    /// A face to show.
+    void face_chosen(Presenter::Face face);
     /// The typewriter has just set speech_finished.
     void sentence_finished();
 
@@ -69,6 +85,13 @@ private:
     void set_caption(const QString &caption);
     void set_sentence(int index);
     void advance_script();
+
+    // The script, the reports and the two timer steps meet in these.
+    QString speech_text_;
+    bool speech_restart_ = false; // the next tick starts speech_text_ from its first character
+    bool speech_finished_ = false;
+    qint64 speech_pos_ = 0;
+    FaceHold face_hold_ = FaceHold::normal;
 
     std::optional<QString> caption; // unknown until the first tick: the bubble's design text
     bool script_active = false;

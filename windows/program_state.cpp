@@ -13,12 +13,6 @@ std::function<void(int)> &end_handler()
 }
 } // namespace
 
-ProgramState &program_state()
-{
-    static ProgramState state;
-    return state;
-}
-
 void end_program(int status)
 {
     if (end_handler()) {

@@ -5,7 +5,8 @@
 #include <functional>
 
 // One record for the whole run: the last accepted screen entry (for the
-// reprint button) and whether the options have been confirmed.
+// reprint button) and whether the options have been confirmed. The main
+// window owns it and hands it to whoever needs it.
 struct ProgramState
 {
     QString last_date_text;
@@ -13,9 +14,6 @@ struct ProgramState
     bool reprint_pending = false;
     bool options_confirmed = false;
 };
-
-/// The process-wide program state.
-ProgramState &program_state();
 
 /// Ends the program at once with status: no handler further up runs and
 /// nothing is saved. Tests install a handler that records the call instead;

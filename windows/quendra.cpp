@@ -20,9 +20,7 @@
 
 namespace {
 
-double time_scale = 1.0;
-
-int scaled(int interval_ms)
+int scaled(int interval_ms, double time_scale)
 {
     return std::max(1, static_cast<int>(std::lround(interval_ms * time_scale)));
 }
@@ -33,14 +31,9 @@ const QString print_failure_title = QStringLiteral("Drucken nicht möglich");
 
 } // namespace
 
-void Quendra::set_time_scale(double factor)
-{
-    time_scale = factor;
-}
-
-Quendra::Quendra(Prompts *prompts, QWidget *parent)
-    : QWidget(parent), ui(std::make_unique<Ui::Quendra>()), real_prompts(this),
-      scripted_prompts(prompts)
+Quendra::Quendra(QuendraSetup setup, QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::Quendra>()), clock(std::move(setup.clock)),
+      real_prompts(this), scripted_prompts(setup.prompts)
 {
     ui->setupUi(this);
     // A kiosk window: no frame, the whole screen; it takes every key itself
@@ -51,7 +44,7 @@ Quendra::Quendra(Prompts *prompts, QWidget *parent)
     ui->Label1->installEventFilter(this);
     ui->Label7->installEventFilter(this);
 
-    program_state().options_confirmed = false;
+    state_.options_confirmed = false;
     ui->Picture2->setPixmap(QPixmap::fromImage(load_picture(QStringLiteral("kopf.jpg"))));
     ui->logo->setPixmap(QPixmap::fromImage(load_picture(QStringLiteral("logo.jpg"))));
 
@@ -60,13 +53,13 @@ Quendra::Quendra(Prompts *prompts, QWidget *parent)
 
     Timer2 = new QTimer(this);
     Timer2->setObjectName(QStringLiteral("Timer2"));
-    Timer2->setInterval(scaled(typewriter_interval_ms));
+    Timer2->setInterval(scaled(typewriter_interval_ms, setup.time_scale));
     connect(Timer2, &QTimer::timeout, &professor, &Presenter::typewriter_step);
     Timer2->start();
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(scaled(face_interval_ms));
+    Timer1->setInterval(scaled(face_interval_ms, setup.time_scale));
     connect(Timer1, &QTimer::timeout, &professor, &Presenter::face_step);
     Timer1->start();
 }
@@ -80,8 +73,11 @@ Prompts &Quendra::prompts()
 
 Dialog &Quendra::options_window()
 {
-    if (!options)
+    if (!options) {
         options = std::make_unique<Dialog>(this);
+        connect(options.get(), &Dialog::confirmed, this,
+                [this] { state_.options_confirmed = true; });
+    }
     return *options;
 }
 
@@ -90,7 +86,7 @@ bildschirm &Quendra::ensure_report_window()
     if (!report) {
         report = std::make_unique<bildschirm>(this);
         connect(report.get(), &bildschirm::print_requested, this, [this] {
-            program_state().reprint_pending = true;
+            state_.reprint_pending = true;
             a_druck();
         });
     }
@@ -124,7 +120,7 @@ void Quendra::activate_step()
     ui->Picture1->setPixmap(ui->Picture2->pixmap());
     if (const QScreen *display = screen())
         ui->blase->resize(display->geometry().width(), ui->blase->height());
-    if (!program_state().options_confirmed)
+    if (!state_.options_confirmed)
         options_window().exec();
     professor.start_script();
     activateWindow();
@@ -134,8 +130,7 @@ void Quendra::keyPressEvent(QKeyEvent *event)
 {
     // One analysis at a time: keys while a report runs are ignored, and a
     // key held down does not queue up one analysis after another.
-    if (event->isAutoRepeat() || professor.reports_running() > 0 ||
-        !program_state().options_confirmed) {
+    if (event->isAutoRepeat() || professor.reports_running() > 0 || !state_.options_confirmed) {
         event->accept();
         return;
     }
@@ -155,7 +150,8 @@ bool Quendra::eventFilter(QObject *watched, QEvent *event)
         event->type() == QEvent::MouseButtonRelease) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
         const auto *label = static_cast<QWidget *>(watched);
-        if (mouse->button() == Qt::LeftButton && label->rect().contains(mouse->position().toPoint())) {
+        if (mouse->button() == Qt::LeftButton &&
+            label->rect().contains(mouse->position().toPoint())) {
             confirm_exit();
             return true;
         }
@@ -178,11 +174,12 @@ void Quendra::confirm_exit()
     activateWindow();
 }
 
-void Quendra::show_face(int face)
+void Quendra::show_face(Presenter::Face face)
 {
-    static const QString faces[] = {QStringLiteral("P_normal.jpg"), QStringLiteral("P_smile.jpg"),
-                                    QStringLiteral("P_böse.jpg")};
-    ui->Prof->setPixmap(QPixmap::fromImage(load_picture(faces[face - 1])));
+    const QString file = face == Presenter::Face::friendly  ? QStringLiteral("P_normal.jpg")
+                         : face == Presenter::Face::smiling ? QStringLiteral("P_smile.jpg")
+                                                            : QStringLiteral("P_böse.jpg");
+    ui->Prof->setPixmap(QPixmap::fromImage(load_picture(file)));
 }
 
 void Quendra::a_bildschirm()
@@ -191,7 +188,7 @@ void Quendra::a_bildschirm()
     bildschirm &window = ensure_report_window();
 
     const std::optional<AcceptedEntry> entry =
-        read_birth_entry(EntryTarget::screen, prompts(), program_state(), professor, *this);
+        read_birth_entry(OutputKind::screen, prompts(), state_, professor, *this, clock);
     if (!entry) {
         end_report();
         return;
@@ -199,13 +196,13 @@ void Quendra::a_bildschirm()
 
     // Figures and drawing in one go: nothing may run in between.
     const AnalysisResult result =
-        analyse_entry(*entry, options_window().read_lottery_variant(), now());
+        analyse_entry(*entry, options_window().read_lottery_variant(), clock.now());
     DrawingArea &blatt = *window.blatt();
     blatt.clear();
-    write_report_lines(result, blatt, OutputKind::screen);
+    write_report_lines(result, blatt, OutputKind::screen, clock);
 
     professor.wait_for_sentence();
-    professor.face_hold = 3;
+    professor.end_report();
     unsetCursor();
     window.exec();
     professor.hand_back();
@@ -217,16 +214,16 @@ void Quendra::a_druck()
     professor.take_over();
 
     const std::optional<AcceptedEntry> entry =
-        read_birth_entry(EntryTarget::printer, prompts(), program_state(), professor, *this);
+        read_birth_entry(OutputKind::printer, prompts(), state_, professor, *this, clock);
     if (!entry) {
         end_report();
         return;
     }
 
     const AnalysisResult result =
-        analyse_entry(*entry, options_window().read_lottery_variant(), now());
-    const std::optional<QString> failure = print_report(
-        result, ui->Picture2->pixmap().toImage(), ui->logo->pixmap().toImage());
+        analyse_entry(*entry, options_window().read_lottery_variant(), clock.now());
+    const std::optional<QString> failure =
+        print_report(result, ui->Picture2->pixmap().toImage(), ui->logo->pixmap().toImage(), clock);
     if (failure) {
         // A printer fault costs this page, not the session: say why and go on.
         unsetCursor();
@@ -241,7 +238,7 @@ void Quendra::a_druck()
 
 void Quendra::end_report()
 {
-    professor.face_hold = 3;
+    professor.end_report();
     unsetCursor();
     professor.hand_back();
 }

@@ -10,7 +10,9 @@
 // or the printer. Waiting for the professor blocks in the event loop, never
 // polls, and every report unwinds completely before the next may start.
 
+#include "clock.h"
 #include "presenter.h"
+#include "program_state.h"
 #include "prompts.h"
 
 #include <QTimer>
@@ -25,6 +27,17 @@ class Dialog;
 class bildschirm;
 class QLabel;
 
+/// What the main window is handed when it is made.
+struct QuendraSetup
+{
+    /// The clock the entries and reports read; the real local clock by default.
+    Clock clock;
+    /// Scales both timers' intervals, so tests can run an hour of speech in seconds.
+    double time_scale = 1.0;
+    /// The boxes to ask through; the real ones when null.
+    Prompts *prompts = nullptr;
+};
+
 class Quendra : public QWidget
 {
     Q_OBJECT
@@ -35,12 +48,8 @@ public:
     /// How long the window waits for the focus before it starts anyway.
     static constexpr int activation_grace_ms = 1000;
 
-    /// Scales both timers, so tests can run an hour of speech in seconds.
-    static void set_time_scale(double factor);
-
     /// Loads the header and logo pictures; a missing one ends the program.
-    /// prompts: the boxes to ask through; the real ones when null.
-    explicit Quendra(Prompts *prompts = nullptr, QWidget *parent = nullptr);
+    explicit Quendra(QuendraSetup setup = {}, QWidget *parent = nullptr);
     ~Quendra() override;
 
     /// The screen report: entry, figures, drawing, then the report window.
@@ -53,6 +62,8 @@ public:
     /// The report window, created hidden on first use; null before that.
     bildschirm *report_window() const { return report.get(); }
     Presenter &presenter() { return professor; }
+    /// The run's state: the kept entry, a pending reprint, the confirmed options.
+    ProgramState &state() { return state_; }
 
     /// Asks whether to end the program; Yes ends it at once.
     void confirm_exit();
@@ -69,13 +80,15 @@ protected:
 private:
     void begin_once();
     void activate_step();
-    void show_face(int face);
+    void show_face(Presenter::Face face);
     /// A report is over: faces change again, default pointer, professor handed back.
     void end_report();
     bildschirm &ensure_report_window();
     Prompts &prompts();
 
     std::unique_ptr<Ui::Quendra> ui;
+    ProgramState state_;
+    Clock clock;
     Presenter professor;
     QtPrompts real_prompts;
     Prompts *scripted_prompts;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "birth_entry.h"
+#include "clock.h"
+#include "report_lines.h"
 
 #include <QString>
 
@@ -11,17 +13,14 @@ class Prompts;
 class QWidget;
 struct ProgramState;
 
-/// Where the report of an entry goes: the screen keeps the entry for a
-/// reprint, the printer may take that kept entry instead of asking.
-enum class EntryTarget { screen, printer };
-
 namespace entry_texts {
 inline const QString title = QStringLiteral("Eingabe");
 inline const QString date_prompt =
     QStringLiteral("Gib Dein Geburtsdatum ein (TTMMJJJJ)\r\n Zum Beispiel: 24011973");
 inline const QString name_prompt = QStringLiteral("Gib Deinen Namen ein");
-inline const QString error_text = QStringLiteral(
-    "Du hast das Datum falsch eingeben ! Gib das Datum im Format TTMMJJJJ also z.B.: 24011973 ein !");
+inline const QString error_text =
+    QStringLiteral("Du hast das Datum falsch eingeben ! Gib das Datum im Format TTMMJJJJ also "
+                   "z.B.: 24011973 ein !");
 inline const QString error_title = QStringLiteral("falsches Geburtsdatum");
 inline const QString screen_sentence =
     QStringLiteral("Ich rechne nun und gleich kannst Du Deine Quendra anschauen.");
@@ -33,7 +32,8 @@ inline const QString printer_sentence =
 /// user cancels or leaves a box empty). A wrong date gets the error box and
 /// both questions again. Once a date passes the range checks (before the day
 /// search) the pointer shows the hourglass, the presenter has the report's
-/// sentence, and a screen entry is kept in state.
-std::optional<AcceptedEntry> read_birth_entry(EntryTarget target, Prompts &prompts,
+/// sentence, and a screen entry is kept in state. The checks and the search
+/// read clock once.
+std::optional<AcceptedEntry> read_birth_entry(OutputKind target, Prompts &prompts,
                                               ProgramState &state, Presenter &presenter,
-                                              QWidget &pointer_window);
+                                              QWidget &pointer_window, const Clock &clock);

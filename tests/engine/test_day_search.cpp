@@ -161,8 +161,6 @@ private:
     std::map<QDateTime, std::unique_ptr<LiteralCandidates>> m_candidates;
 
 private slots:
-    void cleanup() { set_clock({}); }
-
     void entry_data();
     void entry();
     void checked_fields_data();
@@ -212,8 +210,7 @@ void TestDaySearch::entry()
 {
     QFETCH(QString, entry);
     QFETCH(int, age_days);
-    const PinnedClock pinned(sunday_morning());
-    const QDateTime at = now();
+    const QDateTime at = sunday_morning();
 
     const std::optional<AcceptedEntry> accepted =
         accept_birth_entry(entry, QStringLiteral("Anna"), at);
@@ -369,9 +366,7 @@ void TestDaySearch::search_matches_literal()
 {
     QFETCH(QDateTime, at);
     QFETCH(QString, entry);
-    const PinnedClock pinned(at);
-
-    const QDateTime reading = now();
+    const QDateTime reading = at;
     int clock_changes = 0;
     const QString mismatch = compare_with_literal(
         reading, entry, literal_count_days_back(entry, reading), clock_changes);
@@ -461,15 +456,13 @@ void TestDaySearch::clock_change_keeps_birth_date()
     QFETCH(int, age_days);
     if (!QTimeZone(zone).isValid())
         QSKIP("no time zone data on this machine (package tzdata)");
-    const PinnedClock pinned(at);
-
     const std::optional<AcceptedEntry> accepted =
-        accept_birth_entry(entry, QStringLiteral("Anna"), now());
+        accept_birth_entry(entry, QStringLiteral("Anna"), at);
     QVERIFY(accepted);
     QCOMPARE(accepted->count.age_days, age_days);
     QCOMPARE(accepted->count.birth_date.date(),
              QDate::fromString(entry, QStringLiteral("ddMMyyyy")));
-    QTEST(analyse_entry(*accepted, 45, now()).birth_weekday, "weekday");
+    QTEST(analyse_entry(*accepted, 45, at).birth_weekday, "weekday");
 }
 
 void TestDaySearch::accepting_reads_the_clock_once()
@@ -478,11 +471,11 @@ void TestDaySearch::accepting_reads_the_clock_once()
     // analysis must not look at the clock again, or passing midnight during
     // them would shift the answer by a day.
     int readings = 0;
-    set_clock([&readings] {
+    const Clock counting([&readings] {
         ++readings;
         return sunday_morning().addDays(readings - 1);
     });
-    const QDateTime at = now();
+    const QDateTime at = counting.now();
     const std::optional<AcceptedEntry> accepted =
         accept_birth_entry(QStringLiteral("24011973"), QStringLiteral("Anna"), at);
     QVERIFY(accepted);
@@ -495,12 +488,9 @@ void TestDaySearch::accepting_reads_the_clock_once()
 void TestDaySearch::clock_seam()
 {
     const QDateTime pinned_at(QDate(1999, 12, 31), QTime(23, 59, 59));
-    {
-        const PinnedClock pinned(pinned_at);
-        QCOMPARE(now(), pinned_at);
-    }
-    // Without a pinned clock, now is the machine's local time again.
-    const QDateTime real = now();
+    QCOMPARE(Clock::pinned(pinned_at).now(), pinned_at);
+    // The default clock is the machine's local time.
+    const QDateTime real = Clock().now();
     QCOMPARE(real.timeSpec(), Qt::LocalTime);
     QVERIFY(qAbs(real.secsTo(QDateTime::currentDateTime())) < 60);
 }

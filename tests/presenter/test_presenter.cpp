@@ -35,7 +35,7 @@ private slots:
         for (int i = 0; i < 50; ++i)
             p.typewriter_step();
         QCOMPARE(captions.size(), 1);
-        QVERIFY(p.speech_finished);
+        QVERIFY(p.speech_finished());
     }
 
     void typewriter_counts_a_sentence()
@@ -45,17 +45,17 @@ private slots:
         p.say(QStringLiteral("abc"));
         p.typewriter_step();
         QCOMPARE(captions.last().first().toString(), QStringLiteral("a"));
-        QCOMPARE(p.speech_pos, 1);
-        QVERIFY(!p.speech_finished);
+        QCOMPARE(p.speech_pos(), 1);
+        QVERIFY(!p.speech_finished());
         p.typewriter_step();
         p.typewriter_step();
         QCOMPARE(captions.last().first().toString(), QStringLiteral("abc"));
-        QVERIFY(!p.speech_finished);
+        QVERIFY(!p.speech_finished());
         p.typewriter_step(); // n + 1
-        QVERIFY(p.speech_finished);
+        QVERIFY(p.speech_finished());
         for (int i = 0; i < 100; ++i)
             p.typewriter_step();
-        QCOMPARE(p.speech_pos, 104); // counts on while idle
+        QCOMPARE(p.speech_pos(), 104); // counts on while idle
         QCOMPARE(captions.last().first().toString(), QStringLiteral("abc"));
     }
 
@@ -73,7 +73,7 @@ private slots:
             p.typewriter_step();
             ++ticks;
             saw_last_sentence = saw_last_sentence || p.script_sentence() == 9;
-        } while (!(p.script_sentence() == 0 && p.speech_pos == 1 && saw_last_sentence) &&
+        } while (!(p.script_sentence() == 0 && p.speech_pos() == 1 && saw_last_sentence) &&
                  ticks < 2000);
         QCOMPARE(ticks, 498);
         QCOMPARE(captions.last().first().toString(), first);
@@ -130,7 +130,7 @@ private slots:
 
         p.take_over();
         QCOMPARE(captions.last().first().toString(), QString());
-        QCOMPARE(p.face_hold, qint16(-1));
+        QCOMPARE(p.face_hold(), Presenter::FaceHold::report_running);
         for (int i = 0; i < 20; ++i) {
             p.typewriter_step();
             p.face_step();
@@ -145,11 +145,11 @@ private slots:
             for (int i = 0; i < sentence.size(); ++i)
                 p.typewriter_step();
             QCOMPARE(captions.last().first().toString(), sentence);
-            QVERIFY(!p.speech_finished);
+            QVERIFY(!p.speech_finished());
             p.typewriter_step();
-            QVERIFY(p.speech_finished);
+            QVERIFY(p.speech_finished());
         }
-        p.face_hold = 3;
+        p.end_report();
         p.face_step();
         QCOMPARE(faces.size(), 1); // faces change again once the report is over
         p.hand_back();
@@ -159,7 +159,7 @@ private slots:
         const QString first = Presenter::sentences()[0].left(1);
         QVERIFY(ticks_until(p, first, captions, 2) > 0);
         QCOMPARE(p.script_sentence(), 0);
-        QCOMPARE(p.face_hold, qint16(0));
+        QCOMPARE(p.face_hold(), Presenter::FaceHold::normal);
     }
 
     void script_is_suspended_while_the_report_window_is_open()
@@ -172,7 +172,7 @@ private slots:
         p.say(sentence);
         for (int i = 0; i <= sentence.size(); ++i)
             p.typewriter_step();
-        p.face_hold = 3; // the report window is open now
+        p.end_report(); // the report window is open now
         for (int i = 0; i < 200; ++i)
             p.typewriter_step();
         QCOMPARE(captions.last().first().toString(), sentence);
@@ -185,15 +185,15 @@ private slots:
         p.take_over();
         p.take_over(); // a reprint started from the report window
         QCOMPARE(p.reports_running(), 2);
-        p.face_hold = 3;
+        p.end_report();
         p.hand_back();
         for (int i = 0; i < 5; ++i)
             p.typewriter_step();
-        QCOMPARE(p.speech_text, QString()); // still the outer report's
+        QCOMPARE(p.speech_text(), QString()); // still the outer report's
         p.hand_back();
         p.typewriter_step();
         QCOMPARE(p.script_sentence(), 0);
-        QCOMPARE(p.speech_text, Presenter::sentences()[0]);
+        QCOMPARE(p.speech_text(), Presenter::sentences()[0]);
     }
 
     void faces_are_spread_over_three()
@@ -204,7 +204,7 @@ private slots:
         for (int i = 0; i < 3000; ++i)
             p.face_step();
         for (const QList<QVariant> &face : faces) {
-            const int k = face.first().toInt();
+            const int k = static_cast<int>(face.first().value<Presenter::Face>());
             QVERIFY(k >= 1 && k <= 3);
             ++seen[k];
         }
@@ -222,8 +222,8 @@ private slots:
         p.say(QStringLiteral("Eins zwei drei."));
         ticks.start();
         p.wait_for_sentence();
-        QVERIFY(p.speech_finished);
-        QCOMPARE(p.speech_pos, 16);
+        QVERIFY(p.speech_finished());
+        QCOMPARE(p.speech_pos(), 16);
     }
 };
 

@@ -55,6 +55,6 @@ inline QImage plain_picture(QRgb colour)
 /// header and a blue logo; the reason when it could not be printed.
 inline std::optional<QString> print_eva()
 {
-    const PinnedClock clock(pinned_now());
-    return print_report(eva(), plain_picture(qRgb(200, 0, 0)), plain_picture(qRgb(0, 0, 200)));
+    return print_report(eva(), plain_picture(qRgb(200, 0, 0)), plain_picture(qRgb(0, 0, 200)),
+                        Clock::pinned(pinned_now()));
 }

@@ -95,10 +95,7 @@ private slots:
 void TestDrawingArea::drawn_while_hidden_is_there_when_shown()
 {
     Sheet sheet;
-    {
-        const PinnedClock clock(pinned_now());
-        write_report_lines(eva(), *sheet.area, OutputKind::screen);
-    }
+    write_report_lines(eva(), *sheet.area, OutputKind::screen, Clock::pinned(pinned_now()));
     QVERIFY(!sheet.window.isVisible());
 
     sheet.window.show();

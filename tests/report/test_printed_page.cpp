@@ -139,17 +139,17 @@ struct PrintedPage
                 QImage header = filled({900, 325}, header_colour),
                 QImage logo = filled({900, 240}, logo_colour))
     {
-        const PinnedClock clock(pinned_now());
+        const Clock clock = Clock::pinned(pinned_now());
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdf);
         if (margins)
             printer.setPageMargins(*margins, QPageLayout::Millimeter);
         printable = printer.pageLayout().paintRect(QPageLayout::Millimeter);
-        failure = print_report_page(result, header, logo, printer);
+        failure = print_report_page(result, header, logo, clock, printer);
 
         RecordingSurface surface;
-        write_report_lines(result, surface, OutputKind::printer);
+        write_report_lines(result, surface, OutputKind::printer, clock);
         for (const RecordingSurface::Line &line : surface.lines) {
             if (!line.empty)
                 expected_lines << line.text;
@@ -252,10 +252,9 @@ void TestPrintedPage::printer_that_cannot_start()
     const QString pdf = dir.filePath(QStringLiteral("fehlt/seite.pdf"));
     printer.setOutputFileName(pdf);
 
-    const PinnedClock clock(pinned_now());
     QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
-    const std::optional<QString> failure =
-        print_report_page(eva(), filled({10, 10}, header_colour), QImage(), printer);
+    const std::optional<QString> failure = print_report_page(
+        eva(), filled({10, 10}, header_colour), QImage(), Clock::pinned(pinned_now()), printer);
     QVERIFY(failure.has_value());
     QVERIFY(!failure->isEmpty());
     QVERIFY(!QFile::exists(pdf));

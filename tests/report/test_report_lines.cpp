@@ -56,9 +56,8 @@ QString line_pattern(int number)
 
 RecordingSurface written(const AnalysisResult &result, OutputKind kind = OutputKind::printer)
 {
-    const PinnedClock clock(pinned_now());
     RecordingSurface surface;
-    write_report_lines(result, surface, kind);
+    write_report_lines(result, surface, kind, Clock::pinned(pinned_now()));
     return surface;
 }
 
@@ -199,7 +198,7 @@ void TestReportLines::eva_example()
     const AnalysisResult r = eva();
     const auto n = [](std::int64_t value) { return QString::number(value); };
     QStringList lottery;
-    for (int number : r.lottery_numbers)
+    for (int number : r.draw.lottery_numbers)
         lottery << n(number);
 
     const QList<QString> expected = {
@@ -221,26 +220,29 @@ void TestReportLines::eva_example()
         QStringLiteral("2034 : Sonntag"),
         QStringLiteral("2035 : Montag"),
         QStringLiteral("2036 : Mittwoch"),
-        QStringLiteral("Ihre Glückszahl für 2026 ist ") + n(r.lucky_number),
+        QStringLiteral("Ihre Glückszahl für 2026 ist ") + n(r.draw.lucky_number),
         QStringLiteral("Auf der Basis Ihres Geburtsdatums wurden folgende Lottozahlen (6 aus 45) "
                        "berechnet:"),
         lottery.join(QLatin1Char(' ')),
         QStringLiteral("Hier einige Daten was Ihr Körper schon geleistet hat:"),
-        QStringLiteral("Ihr Herz hat ") + n(r.heartbeats) + QStringLiteral(" mal geschlagen."),
-        QStringLiteral("Ihre Lunge hat ") + n(r.breaths) + QStringLiteral(" Atemzüge getätigt."),
-        QStringLiteral("Ihr Herz hat ") + n(r.blood_litres) +
+        QStringLiteral("Ihr Herz hat ") + n(r.body.heartbeats) + QStringLiteral(" mal geschlagen."),
+        QStringLiteral("Ihre Lunge hat ") + n(r.body.breaths) +
+            QStringLiteral(" Atemzüge getätigt."),
+        QStringLiteral("Ihr Herz hat ") + n(r.body.blood_litres) +
             QStringLiteral(" Liter Blut durch Ihren Körper gepumpt"),
-        QStringLiteral("Sie haben ") + n(r.gastric_juice_litres) +
+        QStringLiteral("Sie haben ") + n(r.body.gastric_juice_litres) +
             QStringLiteral(" Liter Magensaft produziert."),
-        QStringLiteral("Sie haben ") + n(r.bile_litres) +
+        QStringLiteral("Sie haben ") + n(r.body.bile_litres) +
             QStringLiteral(" Liter Gallensaft erzeugt."),
-        QStringLiteral("Sie haben ") + n(r.meals) + QStringLiteral(" Mahlzeiten zu sich genommen."),
-        QStringLiteral("Sie haben ") + n(r.toilet_visits) + QStringLiteral(" mal das WC besucht."),
-        QStringLiteral("Sie hätten ") + n(r.blood_donation_ccm) +
+        QStringLiteral("Sie haben ") + n(r.body.meals) +
+            QStringLiteral(" Mahlzeiten zu sich genommen."),
+        QStringLiteral("Sie haben ") + n(r.body.toilet_visits) +
+            QStringLiteral(" mal das WC besucht."),
+        QStringLiteral("Sie hätten ") + n(r.body.blood_donation_ccm) +
             QStringLiteral(" ccm Blut spenden können"),
-        QStringLiteral("Sie hätten ") + n(r.tooth_brushings) +
+        QStringLiteral("Sie hätten ") + n(r.body.tooth_brushings) +
             QStringLiteral(" mal Ihre Zähne putzen sollen"),
-        QStringLiteral("Sie hätten ") + n(r.dentist_visits) +
+        QStringLiteral("Sie hätten ") + n(r.body.dentist_visits) +
             QStringLiteral(" mal Ihren Zahnarzt besuchen sollen"),
         QString(),
         QStringLiteral("Quendra 2.0 – ein Programm der Quendra-Werkstatt · Kontakt: "
@@ -251,10 +253,10 @@ void TestReportLines::eva_example()
     QCOMPARE(surface.texts(), expected);
 
     // Six different numbers, ascending, each within the lottery.
-    for (std::size_t i = 0; i < r.lottery_numbers.size(); ++i) {
-        QVERIFY(r.lottery_numbers[i] >= 1 && r.lottery_numbers[i] <= 45);
+    for (std::size_t i = 0; i < r.draw.lottery_numbers.size(); ++i) {
+        QVERIFY(r.draw.lottery_numbers[i] >= 1 && r.draw.lottery_numbers[i] <= 45);
         if (i > 0)
-            QVERIFY(r.lottery_numbers[i - 1] < r.lottery_numbers[i]);
+            QVERIFY(r.draw.lottery_numbers[i - 1] < r.draw.lottery_numbers[i]);
     }
 }
 
@@ -333,18 +335,19 @@ void TestReportLines::clock_read_when_the_line_is_written()
     const AnalysisResult result =
         analysed(QStringLiteral("05031973"), QStringLiteral("Eva"), 45, before_midnight);
 
-    const PinnedClock clock(before_midnight);
+    QDateTime current = before_midnight;
+    const Clock clock([&current] { return current; });
     RecordingSurface surface;
     surface.after_line = [&](int lines) {
         if (lines == switch_after_line)
-            set_clock([after_midnight] { return after_midnight; });
+            current = after_midnight;
     };
-    write_report_lines(result, surface, OutputKind::screen);
+    write_report_lines(result, surface, OutputKind::screen, clock);
 
     const QList<QString> lines = surface.texts();
     QCOMPARE(lines.at(3), today_line);
     QCOMPARE(lines.at(17), QStringLiteral("Ihre Glückszahl für ") + lucky_year +
-                               QStringLiteral(" ist ") + QString::number(result.lucky_number));
+                               QStringLiteral(" ist ") + QString::number(result.draw.lucky_number));
     // The figures themselves stay those of the analysis.
     QCOMPARE(lines.at(4), QString::number(result.age_weeks) + QStringLiteral(" Wochen oder ") +
                               QString::number(result.age_days) + QStringLiteral(" Tage oder ") +

@@ -68,21 +68,14 @@ class TestBadDates : public QObject
 
 private slots:
     void initTestCase();
-    void cleanupTestCase();
     void refused_data();
     void refused();
 };
 
 void TestBadDates::initTestCase()
 {
-    set_clock([] { return pinned; });
     // The same date in ASCII digits is fine: only the digits are refused below.
     QVERIFY(accept_birth_entry(date, QStringLiteral("Eva"), pinned).has_value());
-}
-
-void TestBadDates::cleanupTestCase()
-{
-    set_clock({});
 }
 
 void TestBadDates::refused_data()
@@ -120,8 +113,8 @@ void TestBadDates::refused()
     ProgramState state;
     Presenter presenter;
     QWidget pointer_window;
-    const std::optional<AcceptedEntry> accepted =
-        read_birth_entry(EntryTarget::screen, prompts, state, presenter, pointer_window);
+    const std::optional<AcceptedEntry> accepted = read_birth_entry(
+        OutputKind::screen, prompts, state, presenter, pointer_window, Clock::pinned(pinned));
 
     QVERIFY(!accepted.has_value());
     QCOMPARE(prompts.errors, QStringList{entry_texts::error_title + QStringLiteral(": ") +

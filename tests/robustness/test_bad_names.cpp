@@ -84,12 +84,12 @@ struct Sheet
 
 Sheet drawn_sheet(const QString &name)
 {
-    const PinnedClock clock(pinned_now());
     DrawingArea area;
     area.resize(700, 900);
     area.clear();
     LineTops surface(area);
-    write_report_lines(analysed(QStringLiteral("05031973"), name), surface, OutputKind::screen);
+    write_report_lines(analysed(QStringLiteral("05031973"), name), surface, OutputKind::screen,
+                       Clock::pinned(pinned_now()));
     return Sheet{area.image(), surface.tops, surface.font_of_line_3};
 }
 
@@ -284,14 +284,13 @@ void TestBadNames::initTestCase()
 
 QString TestBadNames::print(const QString &name, const QString &file)
 {
-    const PinnedClock clock(pinned_now());
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     const QString path = temp.filePath(file);
     printer.setOutputFileName(path);
-    const std::optional<QString> failure =
-        print_report_page(analysed(QStringLiteral("05031973"), name),
-                          plain_picture(qRgb(200, 0, 0)), plain_picture(qRgb(0, 0, 200)), printer);
+    const std::optional<QString> failure = print_report_page(
+        analysed(QStringLiteral("05031973"), name), plain_picture(qRgb(200, 0, 0)),
+        plain_picture(qRgb(0, 0, 200)), Clock::pinned(pinned_now()), printer);
     if (failure)
         qWarning("printing failed: %s", qPrintable(*failure));
     return path;

@@ -201,7 +201,8 @@ void TestSoak::a_day_of_speech()
     std::array<int, 4> faces{};
     int cycles = 0;
     QObject counters; // the counting ends with this test, whichever way it ends
-    connect(&professor, &Presenter::face_chosen, &counters, [&](int face) {
+    connect(&professor, &Presenter::face_chosen, &counters, [&](Presenter::Face chosen) {
+        const int face = static_cast<int>(chosen);
         if (face >= 1 && face <= 3)
             ++faces[static_cast<std::size_t>(face)];
         else

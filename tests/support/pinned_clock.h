@@ -6,20 +6,6 @@
 #include <QDateTime>
 #include <QString>
 
-// Pins the engine's clock for as long as the object lives, so that a test
-// reads the same now wherever the engine would read it.
-class PinnedClock
-{
-public:
-    explicit PinnedClock(const QDateTime &at)
-    {
-        set_clock([at] { return at; });
-    }
-    ~PinnedClock() { set_clock({}); }
-    PinnedClock(const PinnedClock &) = delete;
-    PinnedClock &operator=(const PinnedClock &) = delete;
-};
-
 /// A date as the user types it.
 inline QString typed(const QDate &date)
 {

@@ -2,12 +2,12 @@
 // only way out, the focus on the start button and the first placement.
 
 #include "dialog.h"
-#include "program_state.h"
 
 #include <QApplication>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -44,14 +44,12 @@ private:
 
 void TestOptionsWindow::init()
 {
-    program_state().options_confirmed = false;
     dialog = std::make_unique<Dialog>();
 }
 
 void TestOptionsWindow::cleanup()
 {
     dialog.reset();
-    program_state().options_confirmed = false;
 }
 
 bool TestOptionsWindow::exec_with(const std::function<void()> &step)
@@ -65,10 +63,7 @@ bool TestOptionsWindow::exec_with(const std::function<void()> &step)
     // A watchdog, so that a window that stays open fails the test instead of hanging it.
     QTimer watchdog;
     watchdog.setSingleShot(true);
-    QObject::connect(&watchdog, &QTimer::timeout, dialog.get(), [this] {
-        program_state().options_confirmed = true;
-        dialog->hide();
-    });
+    QObject::connect(&watchdog, &QTimer::timeout, dialog.get(), [this] { dialog->hide(); });
     watchdog.start(5000);
     dialog->exec();
     return watchdog.isActive();
@@ -125,12 +120,14 @@ void TestOptionsWindow::queries()
 void TestOptionsWindow::start_button_ends_modal_show()
 {
     bool confirmed_before_click = true;
+    QSignalSpy confirmed(dialog.get(), &Dialog::confirmed);
     QVERIFY(exec_with([&] {
-        confirmed_before_click = program_state().options_confirmed;
+        confirmed_before_click = dialog->is_confirmed();
         QTest::mouseClick(start_button(), Qt::LeftButton);
     }));
     QVERIFY(!confirmed_before_click);
-    QVERIFY(program_state().options_confirmed);
+    QVERIFY(dialog->is_confirmed());
+    QCOMPARE(confirmed.size(), 1);
     QVERIFY(dialog->isHidden());
 }
 
@@ -143,7 +140,7 @@ void TestOptionsWindow::keyboard_confirms_defaults()
         QTest::keyClick(focused, Qt::Key_Return);
     }));
     QCOMPARE(focused, start_button());
-    QVERIFY(program_state().options_confirmed);
+    QVERIFY(dialog->is_confirmed());
     QCOMPARE(dialog->printout_selected(), false);
     QCOMPARE(dialog->read_lottery_variant(), 45);
 }
@@ -168,12 +165,12 @@ void TestOptionsWindow::no_way_out_but_start_button()
         }
         QCoreApplication::processEvents();
         visible_after_attempt = dialog->isVisible();
-        confirmed_after_attempt = program_state().options_confirmed;
+        confirmed_after_attempt = dialog->is_confirmed();
         QTest::mouseClick(start_button(), Qt::LeftButton);
     }));
     QVERIFY(visible_after_attempt);
     QVERIFY(!confirmed_after_attempt);
-    QVERIFY(program_state().options_confirmed);
+    QVERIFY(dialog->is_confirmed());
 }
 
 void TestOptionsWindow::focus_returns_to_start_button()

@@ -319,6 +319,13 @@ inline QDateTime fixed_now()
     return QDateTime(QDate(2024, 6, 15), QTime(14, 30));
 }
 
+/// A main window at the fixed now, its timers running time_scale times their
+/// intervals, asking through prompts (the real boxes when null).
+inline QuendraSetup pinned_setup(double time_scale, Prompts *prompts = nullptr)
+{
+    return QuendraSetup{Clock::pinned(fixed_now()), time_scale, prompts};
+}
+
 inline QLabel *control(Quendra &window, const char *name)
 {
     return window.findChild<QLabel *>(QString::fromLatin1(name));
@@ -445,13 +452,14 @@ inline bool start_by_keyboard(Quendra &window, Driver &driver)
 /// window of our own.
 inline QImage expected_report(const QString &date, const QString &name, int lottery_variant)
 {
-    const std::optional<AcceptedEntry> entry = accept_birth_entry(date, name, now());
+    const std::optional<AcceptedEntry> entry = accept_birth_entry(date, name, fixed_now());
     if (!entry)
         return {};
     bildschirm reference;
     DrawingArea &sheet = *reference.blatt();
     sheet.clear();
-    write_report_lines(analyse_entry(*entry, lottery_variant, now()), sheet, OutputKind::screen);
+    write_report_lines(analyse_entry(*entry, lottery_variant, fixed_now()), sheet,
+                       OutputKind::screen, Clock::pinned(fixed_now()));
     return sheet.image();
 }
 
@@ -491,12 +499,13 @@ private:
 inline QList<LineRecorder::Line> report_lines(const QString &date, const QString &name,
                                               int lottery_variant)
 {
-    const std::optional<AcceptedEntry> entry = accept_birth_entry(date, name, now());
+    const std::optional<AcceptedEntry> entry = accept_birth_entry(date, name, fixed_now());
     if (!entry)
         return {};
     bildschirm reference;
     LineRecorder recorder(*reference.blatt());
-    write_report_lines(analyse_entry(*entry, lottery_variant, now()), recorder, OutputKind::screen);
+    write_report_lines(analyse_entry(*entry, lottery_variant, fixed_now()), recorder,
+                       OutputKind::screen, Clock::pinned(fixed_now()));
     return recorder.lines;
 }
 
@@ -541,8 +550,7 @@ public:
     /// program did not get to its speech.
     bool start(double time_scale, const std::function<void(Dialog &)> &choose = {})
     {
-        Quendra::set_time_scale(time_scale);
-        window = std::make_unique<Quendra>(&prompts);
+        window = std::make_unique<Quendra>(pinned_setup(time_scale, &prompts));
         Quendra *main = window.get();
         driver.when(
             QStringLiteral("options window shown"),

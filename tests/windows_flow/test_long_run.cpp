@@ -45,7 +45,6 @@ private slots:
 void TestLongRun::initTestCase()
 {
     set_program_end_handler([](int status) { log().append(QStringLiteral("end %1").arg(status)); });
-    set_clock([] { return fixed_now(); });
 }
 
 void TestLongRun::a_thousand_reports_in_a_row()

@@ -53,13 +53,11 @@ void TestPrintingFlow::initTestCase()
 {
     verify_harness_scheduler();
     set_program_end_handler([](int status) { log().append(QStringLiteral("end %1").arg(status)); });
-    set_clock([] { return fixed_now(); });
 }
 
 void TestPrintingFlow::init()
 {
     log().clear();
-    program_state() = ProgramState{};
     session = std::make_unique<Session>();
 }
 
@@ -107,7 +105,7 @@ void TestPrintingFlow::ausdruck_prints_at_every_key()
     QCOMPARE(sentences_complete, 3);
     QVERIFY(!main.report_window());
     // The printed report keeps nothing for a reprint.
-    QCOMPARE(program_state().last_date_text, QString());
+    QCOMPARE(session->window->state().last_date_text, QString());
 
     const QList<int> added = finished_jobs_since(before);
     QCOMPARE(added.size(), 3);
@@ -212,7 +210,7 @@ void TestPrintingFlow::reprint_through_command2()
             QStringLiteral("the first page's sentence is being typed"),
             [&] {
                 return main.presenter().reports_running() == 2 && !bubble(main).isEmpty() &&
-                       !main.presenter().speech_finished;
+                       !main.presenter().speech_finished();
             },
             print);
     } else {
@@ -233,7 +231,7 @@ void TestPrintingFlow::reprint_through_command2()
     QCOMPARE(log(), steps({"ask date", "ask name", "show bildschirm", "hide bildschirm"}));
     QVERIFY(window_stayed);
     QCOMPARE(deepest, during_the_wait ? 3 : 2);
-    QVERIFY(!program_state().reprint_pending);
+    QVERIFY(!session->window->state().reprint_pending);
     QCOMPARE(main.presenter().reports_running(), 0);
 
     const QList<int> added = finished_jobs_since(before);
@@ -316,9 +314,8 @@ void TestPrintingFlow::printer_failure_in_the_real_box()
 {
     // The reprint button with the real boxes: the error box by keyboard,
     // then the report window takes the keys again (Alt+D for the next one).
-    Quendra::set_time_scale(time_scale);
     Driver driver;
-    Quendra window;
+    Quendra window(pinned_setup(time_scale));
     QVERIFY2(start_by_keyboard(window, driver), qPrintable(driver.failure));
 
     MessageShown error;

@@ -39,14 +39,12 @@ void TestRealPrompts::initTestCase()
         ended.append(status);
         log().append(QStringLiteral("end %1").arg(status));
     });
-    set_clock([] { return fixed_now(); });
 }
 
 void TestRealPrompts::init()
 {
     log().clear();
     ended.clear();
-    program_state() = ProgramState{};
 }
 
 void TestRealPrompts::ask_text_data()
@@ -163,10 +161,9 @@ void TestRealPrompts::a_whole_analysis_through_the_real_boxes()
     // The program with its real boxes: options by keyboard, a wrong date,
     // the right one, the report window left with Alt+D, a cancelled entry
     // and the end.
-    Quendra::set_time_scale(time_scale);
     WindowWatcher watcher;
     Driver driver;
-    Quendra window;
+    Quendra window(pinned_setup(time_scale));
     QVERIFY2(start_by_keyboard(window, driver), qPrintable(driver.failure));
 
     MessageShown error;
@@ -225,9 +222,8 @@ void TestRealPrompts::keyboard_back_on_the_main_window()
     // reach the main window again, also where no window manager hands the
     // focus back (a kiosk session).
     QFETCH(QString, box);
-    Quendra::set_time_scale(time_scale);
     Driver driver;
-    Quendra window;
+    Quendra window(pinned_setup(time_scale));
     QVERIFY2(start_by_keyboard(window, driver), qPrintable(driver.failure));
 
     if (box == QStringLiteral("exit")) {

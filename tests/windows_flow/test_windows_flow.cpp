@@ -90,14 +90,12 @@ void TestWindowsFlow::initTestCase()
         ended.append(status);
         log().append(QStringLiteral("end %1").arg(status));
     });
-    set_clock([] { return fixed_now(); });
 }
 
 void TestWindowsFlow::init()
 {
     log().clear();
     ended.clear();
-    program_state() = ProgramState{};
     session = std::make_unique<Session>();
 }
 
@@ -141,7 +139,7 @@ void TestWindowsFlow::options_window_once_and_modal_at_the_first_activation()
     QCOMPARE(start_log, steps({"show Dialog", "hide Dialog"}));
     QVERIFY(modal);
     QVERIFY(main_window_blocked);
-    QVERIFY(program_state().options_confirmed);
+    QVERIFY(window().state().options_confirmed);
     QVERIFY(!window().options_window().isVisible());
 
     // The main window becomes active again after another window and after
@@ -257,7 +255,7 @@ void TestWindowsFlow::a_key_during_a_running_report_is_ignored()
         QStringLiteral("the report's sentence is being typed"),
         [main] {
             return main->presenter().reports_running() == 1 && !bubble(*main).isEmpty() &&
-                   !main->presenter().speech_finished;
+                   !main->presenter().speech_finished();
         },
         [&] {
             press(*main, Qt::Key_B);
@@ -289,8 +287,8 @@ void TestWindowsFlow::cancelled_entry()
     QFETCH(QStringList, expected);
     QVERIFY(begin());
     // What an earlier screen report kept.
-    program_state().last_date_text = QStringLiteral("05031980");
-    program_state().last_name = QStringLiteral("Max");
+    window().state().last_date_text = QStringLiteral("05031980");
+    window().state().last_name = QStringLiteral("Max");
 
     QSignalSpy faces(&presenter(), &Presenter::face_chosen);
     QSignalSpy face_ticks(window().Timer1, &QTimer::timeout);
@@ -317,8 +315,8 @@ void TestWindowsFlow::cancelled_entry()
     QCOMPARE(faces_while_asked, 0);
     bubbles_while_asked.removeDuplicates();
     QCOMPARE(bubbles_while_asked, QStringList{QString()});
-    QCOMPARE(program_state().last_date_text, QStringLiteral("05031980"));
-    QCOMPARE(program_state().last_name, QStringLiteral("Max"));
+    QCOMPARE(window().state().last_date_text, QStringLiteral("05031980"));
+    QCOMPARE(window().state().last_name, QStringLiteral("Max"));
     QVERIFY(!report_shown(window()));
     QVERIFY(default_pointer(window()));
     QCOMPARE(presenter().reports_running(), 0);
@@ -372,7 +370,7 @@ void TestWindowsFlow::invalid_date_then_a_valid_one()
     bool pointer_at_show = false;
     session->watcher.on_report_shown = [&] {
         bubble_at_show = bubble(*main);
-        finished_at_show = main->presenter().speech_finished;
+        finished_at_show = main->presenter().speech_finished();
         pointer_at_show = default_pointer(*main);
     };
     QWidget *focus_at_open = nullptr;
@@ -401,8 +399,8 @@ void TestWindowsFlow::invalid_date_then_a_valid_one()
     QCOMPARE(focus_at_open, button(main->report_window(), "Command1"));
     QVERIFY(main->report_window()->blatt()->image() ==
             expected_report(QStringLiteral("24011973"), QStringLiteral("Eva"), 45));
-    QCOMPARE(program_state().last_date_text, QStringLiteral("24011973"));
-    QCOMPARE(program_state().last_name, QStringLiteral("Eva"));
+    QCOMPARE(window().state().last_date_text, QStringLiteral("24011973"));
+    QCOMPARE(window().state().last_name, QStringLiteral("Eva"));
 }
 
 void TestWindowsFlow::report_window_shows_only_the_last_report()
@@ -540,7 +538,7 @@ void TestWindowsFlow::sentence_one_after_a_report()
     QCOMPARE(captions.first(), QStringLiteral("H"));
     for (const QString &caption : captions)
         QVERIFY2(sentence(0).startsWith(caption), qPrintable(caption));
-    QCOMPARE(presenter().face_hold, qint16(0));
+    QCOMPARE(presenter().face_hold(), Presenter::FaceHold::normal);
 }
 
 void TestWindowsFlow::exit_confirmation_data()
@@ -595,7 +593,7 @@ void TestWindowsFlow::exit_confirmation()
     QVERIFY(wait_until([&] { return captions.size() >= 3 && faces.size() >= 2; }));
     QCOMPARE(captions.first().first().toString(), second.left(before.size() + 1));
     QCOMPARE(presenter().reports_running(), 0);
-    QCOMPARE(presenter().face_hold, qint16(0));
+    QCOMPARE(presenter().face_hold(), Presenter::FaceHold::normal);
 }
 
 void TestWindowsFlow::yes_inside_a_running_report_wait()
@@ -607,7 +605,7 @@ void TestWindowsFlow::yes_inside_a_running_report_wait()
         QStringLiteral("the report's sentence is being typed"),
         [main] {
             return main->presenter().reports_running() == 1 && !bubble(*main).isEmpty() &&
-                   !main->presenter().speech_finished;
+                   !main->presenter().speech_finished();
         },
         [main] { click(control(*main, "Label1")); });
     run_report(QStringLiteral("24011973"), QStringLiteral("Eva"));
@@ -660,7 +658,6 @@ namespace {
 // action; everything after it must never run.
 int run_child(const QString &scenario)
 {
-    set_clock([] { return fixed_now(); });
     Session session;
     if (!session.start(time_scale)) {
         std::fputs("start failed\n", stdout);

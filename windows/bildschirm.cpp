@@ -1,6 +1,7 @@
 #include "bildschirm.h"
 
 #include "drawing_area.h"
+#include "placement.h"
 #include "ui_bildschirm.h"
 
 #include <QCloseEvent>
@@ -31,6 +32,12 @@ bool bildschirm::event(QEvent *event)
     if (event->type() == QEvent::WindowActivate)
         ui->Command1->setFocus(Qt::ActiveWindowFocusReason);
     return QDialog::event(event);
+}
+
+void bildschirm::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    centre_at_first_show(*this);
 }
 
 void bildschirm::closeEvent(QCloseEvent *event)
