@@ -37,7 +37,7 @@ bool bildschirm::event(QEvent *event)
 void bildschirm::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    centre_at_first_show(*this);
+    pin_at_first_show(*this);
 }
 
 void bildschirm::closeEvent(QCloseEvent *event)

@@ -70,7 +70,7 @@ bool Dialog::event(QEvent *event)
 void Dialog::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    centre_at_first_show(*this);
+    pin_at_first_show(*this);
 }
 
 void Dialog::closeEvent(QCloseEvent *event)

@@ -1,13 +1,11 @@
 #include "placement.h"
 
-#include <QScreen>
 #include <QWidget>
 
-void centre_at_first_show(QWidget &window)
+void pin_at_first_show(QWidget &window)
 {
-    if (window.testAttribute(Qt::WA_Moved))
-        return;
-    QRect frame = window.frameGeometry();
-    frame.moveCenter(window.screen()->availableGeometry().center());
-    window.move(frame.topLeft());
+    // Qt has just centred the window; moving it to where it stands marks it as
+    // placed by the program, without a second move for the window manager.
+    if (!window.testAttribute(Qt::WA_Moved))
+        window.move(window.pos());
 }
