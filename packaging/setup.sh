@@ -49,16 +49,26 @@ install_missing() {
     fi
 }
 
+# Configures and builds one preset; further arguments go to the configure step.
+# The callers run it inside || lists, where set -e is off, so every failure
+# must end it explicitly.
 build() {
-    local preset=$1
-    cmake --preset "$preset" >/dev/null
-    cmake --build --preset "$preset"
+    local preset=$1 out
+    shift
+    # The configure chatter is shown only when it fails; errors go to stderr anyway.
+    if ! out=$(cmake --preset "$preset" "$@"); then
+        printf '%s\n' "$out" >&2
+        echo "configuring the $preset preset failed" >&2
+        return 1
+    fi
+    cmake --build --preset "$preset" || return 1
 }
 
 case "${1:-}" in
 run)
     install_missing "${run_packages[@]}"
-    build release
+    # The program alone: the benchmarks are for developers (bench/README.md).
+    build release -DQUENDRA_BENCH=OFF
     exec build/release/bin/quendra
     ;;
 test)

@@ -32,8 +32,9 @@
 #                                so a job from Qt is the PDF it sent.
 #   The queue's device is the file DIR/out/quendra-test; a raw queue runs no
 #   filter, so CUPS completes its jobs without writing anything there.
-# `lpstat -W completed -o quendra-test` (with the variables above) lists the
-# finished jobs. The scheduler's log is DIR/log/error_log.
+# `LC_ALL=C LC_MESSAGES=C lpstat -W completed -o quendra-test` (with the
+# variables above) lists the finished jobs; lpstat otherwise answers in the
+# desktop's language. The scheduler's log is DIR/log/error_log.
 #
 # CMake (tests/cups/CMakeLists.txt) runs it as two ctest fixtures, each with
 # its own DIR under /tmp named after the build tree:
@@ -80,6 +81,12 @@ client_env() {
     export CUPS_SERVER="$dir/cups.sock"
     export CUPS_SERVERROOT="$dir/client"
     export HOME="$dir/home"
+}
+
+# lpstat in English whatever the desktop's language, as its answers are
+# compared as text. CUPS reads LC_MESSAGES even before LC_ALL, so both are set.
+lpstat_c() {
+    env LC_ALL=C LC_MESSAGES=C lpstat "$@"
 }
 
 stop_scheduler() {
@@ -188,7 +195,7 @@ CONF
 
     client_env
     i=0
-    until [ "$(lpstat -r 2>/dev/null)" = "scheduler is running" ]; do
+    until [ "$(lpstat_c -r 2>/dev/null)" = "scheduler is running" ]; do
         i=$((i + 1))
         if [ $i -gt 100 ] || ! kill -0 "$(cat "$dir/cupsd.pid")" 2>/dev/null; then
             echo "$0: the scheduler did not start" >&2
@@ -205,9 +212,9 @@ CONF
         cupsenable quendra-test
         cupsaccept quendra-test
         lpadmin -d quendra-test
-        if [ "$(lpstat -d)" != "system default destination: quendra-test" ]; then
+        if [ "$(lpstat_c -d)" != "system default destination: quendra-test" ]; then
             echo "$0: quendra-test did not become the default destination" >&2
-            lpstat -d >&2 || true
+            lpstat_c -d >&2 || true
             stop_scheduler
             exit 1
         fi

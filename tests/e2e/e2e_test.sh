@@ -118,12 +118,17 @@ fi
 unset LPDEST PRINTER
 queue=quendra-test
 spool=$QUENDRA_CUPS_DIR/spool
-[ "$(lpstat -d 2>/dev/null)" = "system default destination: $queue" ] ||
-    fail "the test scheduler has no default queue $queue (lpstat -d: $(lpstat -d 2>&1))"
+# lpstat in English whatever the desktop's language, as its answers are
+# parsed. CUPS reads LC_MESSAGES even before LC_ALL, so both are set.
+lpstat_c() {
+    env LC_ALL=C LC_MESSAGES=C lpstat "$@"
+}
+[ "$(lpstat_c -d 2>/dev/null)" = "system default destination: $queue" ] ||
+    fail "the test scheduler has no default queue $queue (lpstat -d: $(lpstat_c -d 2>&1))"
 
 # Job ids of the queue, one a line, finished or not.
 queue_jobs() {
-    lpstat -W all -o "$queue" 2>/dev/null | sed -n "s/^$queue-\([0-9][0-9]*\) .*/\1/p" | sort -n
+    lpstat_c -W all -o "$queue" 2>/dev/null | sed -n "s/^$queue-\([0-9][0-9]*\) .*/\1/p" | sort -n
 }
 jobs_before=$(queue_jobs)
 
@@ -139,7 +144,7 @@ wait_for_printed_job() {
         jobs=$(new_jobs)
         if [ -n "$jobs" ]; then
             id=$(head -n 1 <<<"$jobs")
-            if lpstat -W completed -o "$queue" | grep -q "^$queue-$id "; then
+            if lpstat_c -W completed -o "$queue" | grep -q "^$queue-$id "; then
                 echo "$id"
                 return 0
             fi
