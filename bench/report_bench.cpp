@@ -3,29 +3,51 @@
 // job handed to the printing system, and how the resident set develops over
 // the reports. Prints "name=value" lines for bench/run.sh.
 //
-// The accepted name is the moment the scripted name box hands its answer
-// over. From there the report routine computes and draws (or prints) without
-// touching the event loop, and then waits for the professor's sentence in a
-// nested loop: a zero timer started at the accepted name fires at the first
-// turn of that loop, that is right after the sheet was drawn or the page
-// handed over.
+// The accepted name is the moment the scripted name box answers. From there
+// the report routine computes and draws (or prints) without touching the
+// event loop, and then waits for the professor's sentence in a nested loop: a
+// zero timer started at the accepted name fires at the first turn of that
+// loop, that is right after the sheet was drawn or the page handed over.
 //
 // Usage: report_bench [--screen N] [--printed N] [--time-scale F] [--trace 1]
 // Printing needs a default printer (bench/run.sh starts a private scheduler).
 
-#include "program_driver.h"
+#include "program_session.h"
+#include "usage_figures.h"
 
+#include "drawing_area.h"
 #include "engine.h"
+#include "read_birth_entry.h"
 #include "report_lines.h"
 
 #include <QApplication>
 #include <QFont>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <vector>
 
+using namespace support;
+
 namespace {
+
+// Monotonic time in nanoseconds.
+qint64 now_ns()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// Runs action at the moment the scripted name box answers: the name is accepted.
+void at_accepted_name(ScriptedPrompts &prompts, const std::function<void()> &action)
+{
+    prompts.while_open = [action](const Asked &question) {
+        if (question.kind == Asked::input && question.text == entry_texts::name_prompt)
+            action();
+    };
+}
 
 struct Options
 {
@@ -99,16 +121,16 @@ std::size_t checksum(const QImage &image)
 // fonts), shared memory (window images shared with the X server).
 struct Resident
 {
-    qint64 anonymous = driver::status_kib("RssAnon");
-    qint64 file = driver::status_kib("RssFile");
-    qint64 shared = driver::status_kib("RssShmem");
+    qint64 anonymous = status_kib("RssAnon");
+    qint64 file = status_kib("RssFile");
+    qint64 shared = status_kib("RssShmem");
 };
 
 QString resident_parts()
 {
     const Resident now;
     return QStringLiteral("%1 KiB: anonymous %2, file %3, shared %4")
-        .arg(driver::resident_kib())
+        .arg(resident_kib())
         .arg(now.anonymous)
         .arg(now.file)
         .arg(now.shared);
@@ -138,14 +160,14 @@ int main(int argc, char *argv[])
     bool end_requested = false;
     set_program_end_handler([&](int) { end_requested = true; });
 
-    driver::Program program;
+    ProgramSession program;
     if (!program.start(options.time_scale))
         return fail(program.failure);
     Quendra &window = *program.window;
     idle(500);
-    const qint64 rss_start = driver::resident_kib();
+    const qint64 rss_start = resident_kib();
     const Resident parts_start;
-    const int descriptors_start = driver::open_descriptors();
+    const int descriptors_start = open_descriptors();
 
     // Screen reports. The first one also creates the report window, whose
     // sheet is drawn only when first shown: it is left out of the times.
@@ -160,7 +182,7 @@ int main(int argc, char *argv[])
     qint64 done = 0;
     bool changed = false;
     std::unique_ptr<QObject> scope;
-    driver::Program::Reports screen;
+    ProgramSession::Reports screen;
     screen.count = options.screen_reports;
     screen.before = [&](int) {
         // A checksum rather than a copy: the bench must not allocate sheets of its own.
@@ -169,27 +191,27 @@ int main(int argc, char *argv[])
         changed = false;
         scope = std::make_unique<QObject>();
     };
-    program.prompts.on_name_answered = [&] {
-        accepted = driver::now_ns();
+    at_accepted_name(program.prompts, [&] {
+        accepted = now_ns();
         QTimer::singleShot(0, scope.get(), [&] {
             // image() draws whatever is still pending, so the sheet is
             // complete when the time is taken.
             const QImage sheet = window.report_window()->blatt()->image();
-            done = driver::now_ns();
+            done = now_ns();
             changed = checksum(sheet) != before;
         });
-    };
+    });
     screen.after = [&](int index) {
         if (done == 0)
             ++never_drawn;
         else if (!changed)
             ++unchanged;
         if (index == 0)
-            rss_first = driver::resident_kib();
+            rss_first = resident_kib();
         else if (done != 0)
             drawn_ns.push_back(done - accepted);
         if (index == 99)
-            rss_hundredth = driver::resident_kib();
+            rss_hundredth = resident_kib();
         if (options.trace)
             std::fprintf(stderr, "report %d: %s\n", index + 1, qPrintable(resident_parts()));
     };
@@ -199,23 +221,23 @@ int main(int argc, char *argv[])
         return fail(
             QStringLiteral("%1 screen reports never waited for the professor").arg(never_drawn));
     idle(500);
-    const qint64 rss_end = driver::resident_kib();
+    const qint64 rss_end = resident_kib();
     const Resident parts_end;
-    const int descriptors_end = driver::open_descriptors();
+    const int descriptors_end = open_descriptors();
 
     // The same steps called directly, without the routine around them.
     std::vector<qint64> direct_ns;
     DrawingArea &blatt = *window.report_window()->blatt();
     for (int i = 0; i < options.screen_reports; ++i) {
-        const qint64 start = driver::now_ns();
+        const qint64 start = now_ns();
         const std::optional<AcceptedEntry> entry =
-            accept_birth_entry(driver::entry_date(i), driver::entry_name(i), Clock().now());
+            accept_birth_entry(entry_date(i), entry_name(i), Clock().now());
         if (!entry)
-            return fail(QStringLiteral("entry %1 rejected").arg(driver::entry_date(i)));
+            return fail(QStringLiteral("entry %1 rejected").arg(entry_date(i)));
         const AnalysisResult result = analyse_entry(*entry, 45, Clock().now());
         blatt.clear();
         write_report_lines(result, blatt, OutputKind::screen, Clock());
-        direct_ns.push_back(driver::now_ns() - start);
+        direct_ns.push_back(now_ns() - start);
     }
 
     // Printed reports, on the default printer. The first one also looks up
@@ -225,21 +247,21 @@ int main(int argc, char *argv[])
     int jobs_added = 0;
     if (options.printed_reports > 0) {
         program.set_printout(true);
-        const int jobs_before = driver::print_jobs();
+        const int jobs_before = print_jobs();
         if (jobs_before < 0)
             return fail(QStringLiteral("the printing system cannot be asked for its jobs"));
         int never_waited = 0;
-        driver::Program::Reports printed;
+        ProgramSession::Reports printed;
         printed.count = options.printed_reports;
         printed.printed = true;
         printed.before = [&](int) {
             accepted = done = 0;
             scope = std::make_unique<QObject>();
         };
-        program.prompts.on_name_answered = [&] {
-            accepted = driver::now_ns();
-            QTimer::singleShot(0, scope.get(), [&] { done = driver::now_ns(); });
-        };
+        at_accepted_name(program.prompts, [&] {
+            accepted = now_ns();
+            QTimer::singleShot(0, scope.get(), [&] { done = now_ns(); });
+        });
         printed.after = [&](int index) {
             if (done == 0)
                 ++never_waited;
@@ -253,9 +275,9 @@ int main(int argc, char *argv[])
         if (never_waited > 0)
             return fail(QStringLiteral("%1 printed reports never waited for the professor")
                             .arg(never_waited));
-        jobs_added = driver::print_jobs() - jobs_before;
+        jobs_added = print_jobs() - jobs_before;
     }
-    program.prompts.on_name_answered = nullptr;
+    program.prompts.while_open = nullptr;
 
     print_value("screen_reports", qint64(options.screen_reports));
     print_value("sheets_unchanged", qint64(unchanged));

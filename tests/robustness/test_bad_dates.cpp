@@ -8,32 +8,15 @@
 #include "program_state.h"
 #include "prompts.h"
 #include "read_birth_entry.h"
+#include "scripted_prompts.h"
 
 #include <QApplication>
 #include <QTest>
 #include <QWidget>
 
+using support::Asked;
+
 namespace {
-
-// Answers from a list; records the error boxes shown.
-class ScriptedPrompts : public Prompts
-{
-public:
-    QStringList answers;
-    QStringList questions;
-    QStringList errors;
-
-    QString ask_text(const QString &prompt, const QString &) override
-    {
-        questions << prompt;
-        return answers.isEmpty() ? QString() : answers.takeFirst();
-    }
-    void show_error(const QString &text, const QString &title) override
-    {
-        errors << title + QStringLiteral(": ") + text;
-    }
-    bool ask_yes_no(const QString &, const QString &) override { return false; }
-};
 
 // The digits 0 to 9 of one script, as text (some lie outside the 16-bit range).
 QString in_script(const QString &ascii_digits, char32_t zero)
@@ -108,8 +91,8 @@ void TestBadDates::refused()
 
     // Through the prompts as the user meets them: the error box, then both
     // questions again, which the user leaves empty this time.
-    ScriptedPrompts prompts;
-    prompts.answers = {entry, QStringLiteral("Eva")};
+    support::ScriptedPrompts prompts;
+    prompts.text_answers = {entry, QStringLiteral("Eva")};
     ProgramState state;
     Presenter presenter;
     QWidget pointer_window;
@@ -117,10 +100,16 @@ void TestBadDates::refused()
         OutputKind::screen, prompts, state, presenter, pointer_window, Clock::pinned(pinned));
 
     QVERIFY(!accepted.has_value());
-    QCOMPARE(prompts.errors, QStringList{entry_texts::error_title + QStringLiteral(": ") +
-                                         entry_texts::error_text});
-    QCOMPARE(prompts.questions, (QStringList{entry_texts::date_prompt, entry_texts::name_prompt,
-                                             entry_texts::date_prompt}));
+    QStringList errors;
+    for (const Asked &error : prompts.asked_of(Asked::error))
+        errors << error.title + QStringLiteral(": ") + error.text;
+    QStringList questions;
+    for (const Asked &question : prompts.asked_of(Asked::input))
+        questions << question.text;
+    QCOMPARE(errors, QStringList{entry_texts::error_title + QStringLiteral(": ") +
+                                 entry_texts::error_text});
+    QCOMPARE(questions, (QStringList{entry_texts::date_prompt, entry_texts::name_prompt,
+                                     entry_texts::date_prompt}));
 }
 
 QTEST_MAIN(TestBadDates)

@@ -6,10 +6,14 @@
 // wait for a window and then click it from its own stack: it would never get
 // control back. Instead a Driver acts from the event loop when a condition
 // holds ("when the report window is up, click Command1"), while the test
-// presses the key that starts everything. ScriptedPrompts stands in for the
-// boxes, answering from a queue and recording what it was asked; a scripted
-// box can also stay "open" for a while, running the event loop like a real
-// modal box does.
+// presses the key that starts everything. ScriptedPrompts (tests/support)
+// stands in for the boxes, answering from a queue and recording what it was
+// asked; a scripted box can also stay "open" for a while, running the event
+// loop like a real modal box does.
+
+#include "program_session.h"
+#include "run_until.h"
+#include "scripted_prompts.h"
 
 #include "bildschirm.h"
 #include "clock.h"
@@ -24,7 +28,6 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -42,6 +45,16 @@
 #include <memory>
 
 namespace flow {
+
+using support::Asked;
+using support::date_prompt;
+using support::name_prompt;
+using support::run_until;
+using support::ScriptedPrompts;
+
+/// How long a test waits for what has to come: generous, for the sanitizer
+/// builds on a busy machine.
+inline constexpr int patience_ms = 10000;
 
 /// What happened, in order: boxes asked, windows shown and hidden, the end.
 /// Tests compare it as a whole, so a missing or an extra step shows at once.
@@ -73,107 +86,6 @@ inline QStringList steps(std::initializer_list<const char *> names)
         list.append(QString::fromUtf8(name));
     return list;
 }
-
-/// Runs the event loop until condition holds or timeout_ms have passed, as a
-/// modal box would while the user looks at it. True when the condition held;
-/// events that were already pending may have run since, so a test that must
-/// act in a short moment acts through a Driver instead.
-inline bool wait_until(const std::function<bool()> &condition, int timeout_ms = 10000)
-{
-    if (condition())
-        return true;
-    bool held = false;
-    QEventLoop loop;
-    QTimer poll;
-    poll.setInterval(1);
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (!held && condition()) {
-            held = true;
-            loop.quit();
-        }
-    });
-    QTimer give_up;
-    give_up.setSingleShot(true);
-    QObject::connect(&give_up, &QTimer::timeout, &loop, &QEventLoop::quit);
-    poll.start();
-    give_up.start(timeout_ms);
-    loop.exec();
-    return held;
-}
-
-/// The date prompt, two lines joined by CR LF, the second with a leading blank.
-inline QString date_prompt()
-{
-    return QStringLiteral("Gib Dein Geburtsdatum ein (TTMMJJJJ)\r\n Zum Beispiel: 24011973");
-}
-
-/// The name prompt.
-inline QString name_prompt()
-{
-    return QStringLiteral("Gib Deinen Namen ein");
-}
-
-/// One question put to the prompt layer.
-struct Asked
-{
-    enum Kind { input, error, yes_no };
-    Kind kind;
-    QString text;
-    QString title;
-};
-
-/// The prompt layer with answers from a queue. An exhausted queue answers
-/// like a cancelled box: empty text, No.
-class ScriptedPrompts final : public Prompts
-{
-public:
-    QStringList text_answers;
-    QList<bool> yes_no_answers;
-    QList<Asked> asked;
-    /// Runs while a box is "open", before it answers.
-    std::function<void(const Asked &)> while_open;
-
-    QString ask_text(const QString &prompt, const QString &title) override
-    {
-        record({Asked::input, prompt, title});
-        return text_answers.isEmpty() ? QString() : text_answers.takeFirst();
-    }
-
-    void show_error(const QString &text, const QString &title) override
-    {
-        record({Asked::error, text, title});
-    }
-
-    bool ask_yes_no(const QString &text, const QString &title) override
-    {
-        record({Asked::yes_no, text, title});
-        return !yes_no_answers.isEmpty() && yes_no_answers.takeFirst();
-    }
-
-private:
-    void record(const Asked &question)
-    {
-        asked.append(question);
-        switch (question.kind) {
-        case Asked::input:
-            // Only the exact prompts count as the date and the name question.
-            log().append(question.title != QStringLiteral("Eingabe") ? QStringLiteral("ask text")
-                         : question.text == date_prompt()            ? QStringLiteral("ask date")
-                         : question.text == QStringLiteral("Gib Deinen Namen ein")
-                             ? QStringLiteral("ask name")
-                             : QStringLiteral("ask text"));
-            break;
-        case Asked::error:
-            log().append(QStringLiteral("error"));
-            break;
-        case Asked::yes_no:
-            log().append(QStringLiteral("yes/no"));
-            break;
-        }
-        if (while_open)
-            while_open(question);
-    }
-};
 
 /// Acts from the event loop: each step waits until its condition holds and
 /// then runs its action, one step after the other. A step that is not
@@ -241,7 +153,7 @@ private:
         if (waited.elapsed() > step_timeout_ms) {
             failure = QStringLiteral("never reached: ") + front.name;
             steps.clear();
-            hide_dialogs();
+            support::hide_dialogs();
         }
     }
 
@@ -257,15 +169,8 @@ private:
         if (forgotten_since.elapsed() > step_timeout_ms) {
             failure = QStringLiteral("nothing left to close ") + modal->objectName() +
                       QLatin1Char(' ') + QString::fromLatin1(modal->metaObject()->className());
-            hide_dialogs();
+            support::hide_dialogs();
         }
-    }
-
-    static void hide_dialogs()
-    {
-        for (QWidget *window : QApplication::topLevelWidgets())
-            if (auto *dialog = qobject_cast<QDialog *>(window); dialog && dialog->isVisible())
-                dialog->hide();
     }
 
     int step_timeout_ms;
@@ -334,6 +239,14 @@ inline QLabel *control(Quendra &window, const char *name)
 inline QString bubble(Quendra &window)
 {
     return control(window, "blase")->text();
+}
+
+/// The bubble shows at least the first characters of sentence index.
+inline bool shows_start_of(Quendra &window, int index, int characters)
+{
+    const QString shown = bubble(window);
+    return shown.size() >= characters &&
+           Presenter::sentences()[static_cast<std::size_t>(index)].startsWith(shown);
 }
 
 inline QPushButton *button(QWidget *window, const char *name)
@@ -442,8 +355,9 @@ inline bool start_by_keyboard(Quendra &window, Driver &driver)
         [&] { QTest::keyClick(window.options_window().windowHandle(), Qt::Key_Return); });
     window.show();
     window.activateWindow();
-    const bool started = wait_until([&] { return window.presenter().script_running(); }) &&
-                         wait_until([&] { return window.isActiveWindow(); }) && driver.done();
+    const bool started =
+        QTest::qWaitFor([&] { return window.presenter().script_running(); }, patience_ms) &&
+        QTest::qWaitFor([&] { return window.isActiveWindow(); }, patience_ms) && driver.done();
     log().clear();
     return started;
 }
@@ -535,45 +449,19 @@ inline std::pair<int, int> differing_rows(const QImage &a, const QImage &b)
     return {first, last};
 }
 
-/// One running program: the main window with scripted boxes, shown, active
-/// and past its options window.
-class Session
+/// One running program at the fixed now, its boxes logged as steps, with a
+/// Driver to act from the event loop and a WindowWatcher on its windows.
+class Session : public support::ProgramSession
 {
 public:
-    ScriptedPrompts prompts;
-    Driver driver;
-    WindowWatcher watcher;
-    std::unique_ptr<Quendra> window;
-
-    /// Starts the program; choose runs on the options window before its
-    /// start button is clicked. False (with the reason in failure) when the
-    /// program did not get to its speech.
-    bool start(double time_scale, const std::function<void(Dialog &)> &choose = {})
+    Session()
     {
-        window = std::make_unique<Quendra>(pinned_setup(time_scale, &prompts));
-        Quendra *main = window.get();
-        driver.when(
-            QStringLiteral("options window shown"),
-            [main] { return main->options_window().isVisible(); },
-            [main, choose] {
-                if (choose)
-                    choose(main->options_window());
-                click(button(&main->options_window(), "Command1"));
-            });
-        window->show();
-        window->activateWindow();
-        if (!wait_until([main] { return main->presenter().script_running(); })) {
-            failure = QStringLiteral("the speech did not start: ") + driver.failure;
-            return false;
-        }
-        if (!wait_until([main] { return main->isActiveWindow(); })) {
-            failure = QStringLiteral("the main window did not become active");
-            return false;
-        }
-        return true;
+        clock = Clock::pinned(fixed_now());
+        prompts.step_log = &log();
     }
 
-    QString failure;
+    Driver driver;
+    WindowWatcher watcher;
 };
 
 } // namespace flow

@@ -118,10 +118,8 @@ void TestPrintingFlow::ausdruck_prints_at_every_key()
 
     // The professor starts over and changes his face again.
     QSignalSpy faces(&main.presenter(), &Presenter::face_chosen);
-    QVERIFY(wait_until([&] { return faces.size() >= 2; }));
-    QVERIFY(wait_until([&] {
-        return bubble(main).size() >= 5 && Presenter::sentences()[0].startsWith(bubble(main));
-    }));
+    QVERIFY(QTest::qWaitFor([&] { return faces.size() >= 2; }, patience_ms));
+    QVERIFY(QTest::qWaitFor([&] { return shows_start_of(main, 0, 5); }, patience_ms));
 }
 
 void TestPrintingFlow::lottery_variant_on_paper()
@@ -304,10 +302,8 @@ void TestPrintingFlow::printer_failure()
     QCOMPARE(main.presenter().reports_running(), 0);
     QCOMPARE(main.cursor().shape(), Qt::ArrowCursor);
     const int faces_before = faces.size();
-    QVERIFY(wait_until([&] { return faces.size() >= faces_before + 2; }));
-    QVERIFY(wait_until([&] {
-        return bubble(main).size() >= 5 && Presenter::sentences()[0].startsWith(bubble(main));
-    }));
+    QVERIFY(QTest::qWaitFor([&] { return faces.size() >= faces_before + 2; }, patience_ms));
+    QVERIFY(QTest::qWaitFor([&] { return shows_start_of(main, 0, 5); }, patience_ms));
 }
 
 void TestPrintingFlow::printer_failure_in_the_real_box()
@@ -326,7 +322,7 @@ void TestPrintingFlow::printer_failure_in_the_real_box()
         [&] {
             QTest::keyClick(window.report_window()->windowHandle(), Qt::Key_B, Qt::AltModifier);
             // The error box has come and gone inside the reprint.
-            keys_back = wait_until([&] { return report_active(window); }, 2000);
+            keys_back = QTest::qWaitFor([&] { return report_active(window); }, 2000);
             // Without the keyboard the window is sent away by mouse.
             if (keys_back)
                 QTest::keyClick(window.report_window()->windowHandle(), Qt::Key_D, Qt::AltModifier);

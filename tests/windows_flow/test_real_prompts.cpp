@@ -189,14 +189,14 @@ void TestRealPrompts::a_whole_analysis_through_the_real_boxes()
             expected_report(QStringLiteral("24011973"), QStringLiteral("Eva"), 45));
 
     // Escape at the date: no name box, no report.
-    QVERIFY(wait_until([&] { return window.isActiveWindow(); }));
+    QVERIFY(QTest::qWaitFor([&] { return window.isActiveWindow(); }, patience_ms));
     log().clear();
     driver.when(
         QStringLiteral("date box"), [] { return input_box(date_prompt()) != nullptr; },
         [] { answer(input_box(date_prompt()), QString(), Qt::Key_Escape); });
     press(window, Qt::Key_Space);
     QVERIFY2(driver.done(), qPrintable(driver.failure));
-    QVERIFY(!wait_until([] { return QApplication::activeModalWidget() != nullptr; }, 100));
+    QVERIFY(!QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; }, 100));
     QCOMPARE(log(), steps({"input box"}));
 
     // The X, and Return for the default Yes.
@@ -249,7 +249,7 @@ void TestRealPrompts::keyboard_back_on_the_main_window()
     QVERIFY(ended.isEmpty());
     // Without a window manager the next key reaches the professor only if
     // the main window is activated again after every box.
-    QVERIFY(wait_until([&] { return window.isActiveWindow(); }, 2000));
+    QVERIFY(QTest::qWaitFor([&] { return window.isActiveWindow(); }, 2000));
 }
 
 QTEST_MAIN(TestRealPrompts)

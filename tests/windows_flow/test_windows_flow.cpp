@@ -23,13 +23,6 @@ QString sentence(int index)
     return Presenter::sentences()[static_cast<std::size_t>(index)];
 }
 
-// The bubble shows at least the first characters of a sentence.
-bool shows_start_of(Quendra &window, int index, int characters)
-{
-    const QString shown = bubble(window);
-    return shown.size() >= characters && sentence(index).startsWith(shown);
-}
-
 bool default_pointer(const QWidget &window)
 {
     return window.cursor().shape() == Qt::ArrowCursor;
@@ -147,12 +140,12 @@ void TestWindowsFlow::options_window_once_and_modal_at_the_first_activation()
     QWidget other;
     other.show();
     other.activateWindow();
-    QVERIFY(wait_until([&] { return other.isActiveWindow(); }));
+    QVERIFY(QTest::qWaitFor([&] { return other.isActiveWindow(); }, patience_ms));
     window().activateWindow();
-    QVERIFY(wait_until([&] { return window().isActiveWindow(); }));
+    QVERIFY(QTest::qWaitFor([&] { return window().isActiveWindow(); }, patience_ms));
     run_report(QStringLiteral("24011973"), QStringLiteral("Eva"));
-    QVERIFY(wait_until([&] { return window().isActiveWindow(); }));
-    QVERIFY(!wait_until([&] { return window().options_window().isVisible(); }, 200));
+    QVERIFY(QTest::qWaitFor([&] { return window().isActiveWindow(); }, patience_ms));
+    QVERIFY(!QTest::qWaitFor([&] { return window().options_window().isVisible(); }, 200));
     QVERIFY(!log().contains(QStringLiteral("show Dialog")));
 }
 
@@ -267,7 +260,7 @@ void TestWindowsFlow::a_key_during_a_running_report_is_ignored()
     QCOMPARE(log(), steps({"ask date", "ask name", "show bildschirm", "hide bildschirm"}));
 
     // Nothing was queued, and the next key starts the next report.
-    QVERIFY(!wait_until([&] { return !prompts().asked.isEmpty() && log().size() > 4; }, 200));
+    QVERIFY(!QTest::qWaitFor([&] { return !prompts().asked.isEmpty() && log().size() > 4; }, 200));
     run_report(QStringLiteral("05031980"), QStringLiteral("Max"));
     QCOMPARE(log().size(), 8);
 }
@@ -299,10 +292,13 @@ void TestWindowsFlow::cancelled_entry()
     prompts().while_open = [&](const Asked &) {
         const int faces_before = faces.size();
         const int ticks_before = face_ticks.size();
-        wait_until([&] {
-            bubbles_while_asked.append(bubble(window()));
-            return face_ticks.size() >= ticks_before + 3;
-        });
+        // Whether enough ticks came is checked below, over all the boxes.
+        run_until(
+            [&] {
+                bubbles_while_asked.append(bubble(window()));
+                return face_ticks.size() >= ticks_before + 3;
+            },
+            patience_ms);
         faces_while_asked += faces.size() - faces_before;
         face_ticks_while_asked += face_ticks.size() - ticks_before;
     };
@@ -323,8 +319,8 @@ void TestWindowsFlow::cancelled_entry()
 
     // The faces change again and the professor starts over.
     const int faces_after = faces.size();
-    QVERIFY(wait_until([&] { return faces.size() >= faces_after + 2; }));
-    QVERIFY(wait_until([&] { return shows_start_of(window(), 0, 5); }));
+    QVERIFY(QTest::qWaitFor([&] { return faces.size() >= faces_after + 2; }, patience_ms));
+    QVERIFY(QTest::qWaitFor([&] { return shows_start_of(window(), 0, 5); }, patience_ms));
     QStringList shown;
     for (const QList<QVariant> &caption : captions)
         if (!caption.first().toString().isEmpty())
@@ -346,7 +342,8 @@ void TestWindowsFlow::invalid_date_then_a_valid_one()
         if (question.kind != Asked::error)
             return;
         const int before = faces.size();
-        typed_during_error = wait_until([&] { return bubble(*main) == screen_sentence; });
+        typed_during_error =
+            run_until([&] { return bubble(*main) == screen_sentence; }, patience_ms);
         faces_during_error = faces.size() - before;
     };
     prompts().text_answers = {QStringLiteral("31021973"), QStringLiteral("Eva"),
@@ -529,10 +526,11 @@ void TestWindowsFlow::sentence_one_after_a_report()
                 click(button(main->report_window(), "Command1"));
             });
     }
-    QVERIFY(wait_until([&] { return driver().done() || !driver().failure.isEmpty(); }, 30000));
+    // Up to a later sentence, at the professor's own pace.
+    QVERIFY(run_until([&] { return driver().done() || !driver().failure.isEmpty(); }, 30000));
     QVERIFY2(driver().done(), qPrintable(driver().failure));
     QCOMPARE(interrupted_at, interrupted);
-    QVERIFY(wait_until([&] { return shows_start_of(*main, 0, 8); }));
+    QVERIFY(QTest::qWaitFor([&] { return shows_start_of(*main, 0, 8); }, patience_ms));
     captions.removeAll(QString());
     QVERIFY(!captions.isEmpty());
     QCOMPARE(captions.first(), QStringLiteral("H"));
@@ -563,7 +561,7 @@ void TestWindowsFlow::exit_confirmation()
     Quendra *main = session->window.get();
     // Mid-sentence, so that going on and starting over look different.
     const QString second = sentence(1);
-    QVERIFY(wait_until(
+    QVERIFY(run_until(
         [&] {
             const qsizetype shown = bubble(*main).size();
             return main->presenter().script_sentence() == 1 && shown >= 3 && shown < 40;
@@ -590,7 +588,8 @@ void TestWindowsFlow::exit_confirmation()
 
     // No: the professor goes on with the same sentence, the faces too.
     QVERIFY(captions.isEmpty());
-    QVERIFY(wait_until([&] { return captions.size() >= 3 && faces.size() >= 2; }));
+    QVERIFY(
+        QTest::qWaitFor([&] { return captions.size() >= 3 && faces.size() >= 2; }, patience_ms));
     QCOMPARE(captions.first().first().toString(), second.left(before.size() + 1));
     QCOMPARE(presenter().reports_running(), 0);
     QCOMPARE(presenter().face_hold(), Presenter::FaceHold::normal);

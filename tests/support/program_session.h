@@ -1,30 +1,28 @@
 #pragma once
 
-// Drives the real main window inside the calling process, for the benchmarks
-// and the soak test: scripted answers in place of the boxes, the options
-// confirmed through the options window's start button, and one report per
-// key press, sent away again with the report window's Command1.
+// Runs the real main window inside the calling process, for the tests, the
+// soak test and the benchmarks: scripted answers in place of the boxes, the
+// options confirmed through the options window's start button, and reports
+// one after the other, each started by a key and sent away again with the
+// report window's Command1.
 //
-// The report routines run modally inside the key handler, so whatever has to
-// happen while a report runs (clicking Command1, taking a time) is done from
-// the event loop: by a polling timer, or from the scripted box at the moment
-// it answers. The keys come from the event loop too, as a person's keys do. Also: the process's
-// resident set and open descriptors as the kernel sees them.
+// The options window and the report routines run modally, so whatever has to
+// happen meanwhile (choosing options, clicking Command1) is done from the
+// event loop, by a polling timer; the keys come from the event loop too, as a
+// person's keys do.
+
+#include "scripted_prompts.h"
 
 #include "bildschirm.h"
+#include "clock.h"
 #include "dialog.h"
-#include "drawing_area.h"
 #include "presenter.h"
 #include "program_state.h"
-#include "prompts.h"
 #include "quendra.h"
-#include "read_birth_entry.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFile>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -32,82 +30,10 @@
 #include <QTimer>
 #include <QWindow>
 
-#include <cups/cups.h>
-
-#include <chrono>
 #include <functional>
 #include <memory>
 
-namespace driver {
-
-/// Monotonic time in nanoseconds.
-inline qint64 now_ns()
-{
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-/// A size from /proc/self/status in KiB ("VmRSS", "RssAnon", ...), -1 when unknown.
-inline qint64 status_kib(const QByteArray &field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray prefix = field + ':';
-    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
-        if (line.startsWith(prefix))
-            return line.mid(prefix.size()).trimmed().split(' ').first().toLongLong();
-    }
-    return -1;
-}
-
-/// The resident set of this process in KiB, -1 when unknown.
-inline qint64 resident_kib()
-{
-    return status_kib("VmRSS");
-}
-
-/// How many file descriptors this process has open, not counting the one
-/// used to list them.
-inline int open_descriptors()
-{
-    const QStringList entries =
-        QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
-    return static_cast<int>(entries.size()) - 1;
-}
-
-/// Every job the scheduler knows of, finished ones included; -1 when it
-/// cannot be asked.
-inline int print_jobs()
-{
-    cups_job_t *jobs = nullptr;
-    const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, nullptr, 0, CUPS_WHICHJOBS_ALL);
-    cupsFreeJobs(count, jobs);
-    return count;
-}
-
-/// Runs the event loop until condition holds or timeout_ms have passed.
-/// True when the condition held.
-inline bool wait_until(const std::function<bool()> &condition, int timeout_ms = 20000)
-{
-    if (condition())
-        return true;
-    QEventLoop loop;
-    QTimer poll;
-    poll.setInterval(1);
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (condition())
-            loop.quit();
-    });
-    QTimer give_up;
-    give_up.setSingleShot(true);
-    QObject::connect(&give_up, &QTimer::timeout, &loop, &QEventLoop::quit);
-    poll.start();
-    give_up.start(timeout_ms);
-    loop.exec();
-    return condition();
-}
+namespace support {
 
 /// Birth dates and names that take the report through its variants: young
 /// and old (with and without the blood donation and dental lines), short and
@@ -127,64 +53,61 @@ inline QString entry_name(int index)
     return QString::fromUtf8(names[(index / 3) % 8]) + QString::number(index % 7);
 }
 
-/// The boxes, answered from a queue. An exhausted queue answers like a
-/// cancelled box; the exit question is always answered No.
-class ScriptedPrompts final : public Prompts
+/// Hides every dialog that is up, which ends its modal loop: whatever waits
+/// in one unwinds, so that a run that got stuck can return and say why.
+inline void hide_dialogs()
 {
-public:
-    QStringList text_answers;
-    /// Runs as the name box hands its answer over: the name is accepted.
-    std::function<void()> on_name_answered;
-    int errors_shown = 0;
-    QString last_error;
-
-    QString ask_text(const QString &prompt, const QString &) override
-    {
-        const QString answer = text_answers.isEmpty() ? QString() : text_answers.takeFirst();
-        if (prompt == entry_texts::name_prompt && on_name_answered)
-            on_name_answered();
-        return answer;
-    }
-
-    void show_error(const QString &text, const QString &) override
-    {
-        ++errors_shown;
-        last_error = text;
-    }
-
-    bool ask_yes_no(const QString &, const QString &) override { return false; }
-};
+    for (QWidget *window : QApplication::topLevelWidgets())
+        if (auto *dialog = qobject_cast<QDialog *>(window); dialog && dialog->isVisible())
+            dialog->hide();
+}
 
 /// One running program: the main window with scripted boxes.
-class Program
+class ProgramSession
 {
 public:
+    /// What the program reads the time from: the real clock unless pinned.
+    Clock clock;
     ScriptedPrompts prompts;
     std::unique_ptr<Quendra> window;
     QString failure;
 
     /// Shows the main window, confirms the options window with its start
-    /// button and waits until the professor talks. False, with the reason in
-    /// failure, when the program did not get that far.
-    bool start(double time_scale)
+    /// button (choose runs on it first) and waits until the professor talks
+    /// and the main window is active. False, with the reason in failure,
+    /// when the program did not get that far.
+    bool start(double time_scale, const std::function<void(Dialog &)> &choose = {},
+               int timeout_ms = 20000)
     {
-        window = std::make_unique<Quendra>(QuendraSetup{Clock(), time_scale, &prompts});
+        failure.clear();
+        window = std::make_unique<Quendra>(QuendraSetup{clock, time_scale, &prompts});
         Quendra *main = window.get();
         bool confirmed = false;
+        QElapsedTimer waited;
+        waited.start();
         QTimer confirm;
         confirm.setInterval(1);
         QObject::connect(&confirm, &QTimer::timeout, [&] {
             Dialog &options = main->options_window();
-            if (!confirmed && options.isVisible()) {
+            if (!options.isVisible())
+                return;
+            if (!confirmed) {
                 confirmed = true;
+                if (choose)
+                    choose(options);
                 QTest::mouseClick(options.findChild<QPushButton *>(QStringLiteral("Command1")),
                                   Qt::LeftButton);
+            } else if (waited.elapsed() > timeout_ms) {
+                // Still up after the click: hiding it ends its modal loop,
+                // so that this call can return and say so.
+                options.hide();
             }
         });
         confirm.start();
         window->show();
         window->activateWindow();
-        const bool talking = wait_until([main] { return main->presenter().script_running(); });
+        const bool talking =
+            QTest::qWaitFor([main] { return main->presenter().script_running(); }, timeout_ms);
         confirm.stop();
         if (!talking) {
             failure = confirmed ? QStringLiteral("the speech did not start after the options")
@@ -193,6 +116,10 @@ public:
         }
         if (!main->state().options_confirmed) {
             failure = QStringLiteral("the options were not confirmed");
+            return false;
+        }
+        if (!QTest::qWaitFor([main] { return main->isActiveWindow(); }, timeout_ms)) {
+            failure = QStringLiteral("the main window did not become active");
             return false;
         }
         return true;
@@ -220,8 +147,10 @@ public:
     /// back and has typed the first character of his first sentence, from
     /// whatever depth the event loop is running at by then. Each report gets
     /// the next entry of entry_date and entry_name; on a screen report,
-    /// Command1 is clicked as soon as the report window is up. True when all
-    /// of them went through; otherwise the reason is in failure.
+    /// Command1 is clicked as soon as the report window is up. An error box
+    /// ends the run. prompts.asked holds the questions of one report only,
+    /// so that it does not grow with the run. True when all of them went
+    /// through; otherwise the reason is in failure.
     ///
     /// A report that does not unwind (a loop left running inside the key
     /// handler) makes the next key arrive one event loop deeper; such a run
@@ -237,11 +166,11 @@ public:
         int finished = 0;
         bool running = false;
         bool clicked = false;
-        int errors = prompts.errors_shown;
         QString first_caption; // after the hand-back
         QElapsedTimer waited;
         int start_level = -1;
         failure.clear();
+        prompts.asked.clear();
 
         QObject::connect(&professor, &Presenter::caption_changed, &context,
                          [&](const QString &caption) {
@@ -251,10 +180,7 @@ public:
                          });
         const auto give_up = [&](const QString &reason) {
             failure = QStringLiteral("report %1: %2").arg(finished + 1).arg(reason);
-            // Whatever still waits in a modal loop must unwind.
-            for (QWidget *widget : QApplication::topLevelWidgets())
-                if (auto *dialog = qobject_cast<QDialog *>(widget); dialog && dialog->isVisible())
-                    dialog->hide();
+            hide_dialogs();
             loop.quit();
         };
 
@@ -265,6 +191,8 @@ public:
             // A fresh timer each time: it fires even while the report that
             // this one started is still running further up the stack.
             QTimer::singleShot(1, &context, poll);
+            if (const QList<Asked> errors = prompts.asked_of(Asked::error); !errors.isEmpty())
+                return give_up(QStringLiteral("error box: ") + errors.first().text);
             const int level = QThread::currentThread()->loopLevel();
             if (!running) {
                 if (start_level < 0)
@@ -273,6 +201,7 @@ public:
                     stuck(start_level, level, started);
                 if (reports.before)
                     reports.before(started);
+                prompts.asked.clear();
                 prompts.text_answers = {entry_date(started), entry_name(started)};
                 running = true;
                 clicked = false;
@@ -290,8 +219,6 @@ public:
                                   Qt::LeftButton);
                 return;
             }
-            if (prompts.errors_shown != errors)
-                return give_up(QStringLiteral("error box: ") + prompts.last_error);
             const bool over = professor.reports_running() == 0 && !report_shown &&
                               (reports.printed || clicked) && !first_caption.isEmpty();
             if (!over) {
@@ -328,4 +255,4 @@ private:
     void press_key() { QTest::keyClick(window->windowHandle(), Qt::Key_A); }
 };
 
-} // namespace driver
+} // namespace support
