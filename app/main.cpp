@@ -1,5 +1,6 @@
 // Quendra: a personal birthday analysis with Professor Zuz Zarnok.
 
+#include "keyboard_focus.h"
 #include "quendra.h"
 
 #include <QApplication>
@@ -32,7 +33,7 @@ int main(int argc, char *argv[])
     // window takes the screen's geometry itself as well.
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         window.setGeometry(screen->geometry());
+    take_keyboard_focus(window);
     window.showFullScreen();
-    window.activateWindow();
     return QApplication::exec();
 }

@@ -9,10 +9,12 @@ set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$here"
 
-# What building and running need.
+# What building and running need: Qt with its X11 and Wayland platforms, and
+# the Wayland client library and protocol descriptions for window activation.
 run_packages=(
     cmake ninja-build g++ pkgconf
-    qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev libcups2-dev
+    qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-wayland libgl-dev libcups2-dev
+    libwayland-dev wayland-protocols
     fonts-liberation qt6-translations-l10n tzdata
 )
 # What the tests need on top: an X server and a keyboard robot for the

@@ -1,5 +1,6 @@
 #include "pictures.h"
 
+#include "keyboard_focus.h"
 #include "program_state.h"
 
 #include <QBuffer>
@@ -161,6 +162,7 @@ QImage load_picture(const QString &file_name)
                     QMessageBox::Ok);
     // The path is the user's, not ours: never read it as markup.
     box.setTextFormat(Qt::PlainText);
+    take_keyboard_focus(box);
     box.exec();
     reporting = false;
     end_program(1);
