@@ -42,6 +42,13 @@ int Dialog::read_lottery_variant() const
     return Lotto(0)->isChecked() ? 45 : 49;
 }
 
+void Dialog::preset(bool printout, int lottery_variant)
+{
+    Ausdruck(printout ? 0 : 1)->setChecked(true);
+    Lotto(lottery_variant == 49 ? 1 : 0)->setChecked(true);
+    start_program();
+}
+
 void Dialog::start_program()
 {
     confirmed_ = true;

@@ -34,6 +34,10 @@ public:
     /// The start button has been pressed: the choice holds for the run.
     bool is_confirmed() const { return confirmed_; }
 
+    /// Selects the output (printout or screen) and the lottery (45 or 49) and
+    /// confirms them as the start button does, without the window being shown.
+    void preset(bool printout, int lottery_variant);
+
     // Escape would reject the dialog; the start button is the only way out.
     void reject() override;
 

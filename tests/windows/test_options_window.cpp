@@ -1,5 +1,6 @@
 // The options window's behaviour: the two queries, the start button as the
-// only way out, the focus on the start button and the first placement.
+// only way out, the focus on the start button, the first placement, and the
+// preset from the command line.
 
 #include "dialog.h"
 
@@ -23,6 +24,8 @@ private slots:
     void defaults();
     void queries_data();
     void queries();
+    void preset_data();
+    void preset();
     void start_button_ends_modal_show();
     void keyboard_confirms_defaults();
     void no_way_out_but_start_button_data();
@@ -115,6 +118,33 @@ void TestOptionsWindow::queries()
     // The choice holds after the window is gone.
     QTEST(dialog->printout_selected(), "printout");
     QTEST(dialog->read_lottery_variant(), "variant");
+}
+
+void TestOptionsWindow::preset_data()
+{
+    queries_data();
+}
+
+void TestOptionsWindow::preset()
+{
+    QFETCH(int, ausdruck);
+    QFETCH(int, lotto);
+    QFETCH(bool, printout);
+    QFETCH(int, variant);
+    // The opposite selected first, so that every button has to change.
+    dialog->Ausdruck(1 - ausdruck)->setChecked(true);
+    dialog->Lotto(1 - lotto)->setChecked(true);
+
+    QSignalSpy confirmed(dialog.get(), &Dialog::confirmed);
+    dialog->preset(printout, variant);
+    QVERIFY(dialog->Ausdruck(ausdruck)->isChecked());
+    QVERIFY(dialog->Lotto(lotto)->isChecked());
+    QCOMPARE(dialog->printout_selected(), printout);
+    QCOMPARE(dialog->read_lottery_variant(), variant);
+    // Confirmed as by the start button, and never on screen.
+    QVERIFY(dialog->is_confirmed());
+    QCOMPARE(confirmed.count(), 1);
+    QVERIFY(!dialog->windowHandle());
 }
 
 void TestOptionsWindow::start_button_ends_modal_show()
