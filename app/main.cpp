@@ -1,5 +1,7 @@
 // Quendra: a personal birthday analysis with Professor Zuz Zarnok.
 
+#include "command_line.h"
+#include "dialog.h"
 #include "keyboard_focus.h"
 #include "quendra.h"
 
@@ -10,8 +12,31 @@
 #include <QScreen>
 #include <QTranslator>
 
+#include <cstdio>
+
+namespace {
+
+QStringList arguments_of(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
+    // Read before Qt connects to a display, so that help, version and errors
+    // need none.
+    const CommandLine command_line = parse_command_line(arguments_of(argc, argv));
+    if (const auto *answer = std::get_if<CommandLineAnswer>(&command_line)) {
+        std::fputs(answer->text.toUtf8().constData(), answer->status == 0 ? stdout : stderr);
+        return answer->status;
+    }
+    const StartOptions &options = std::get<StartOptions>(command_line);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quendra"));
     QApplication::setApplicationVersion(QStringLiteral(QUENDRA_VERSION));
@@ -29,6 +54,14 @@ int main(int argc, char *argv[])
         QApplication::installTranslator(&qt_german);
 
     Quendra window;
+    // Options from the command line: the options window is preset and never
+    // shown, so a stand starts without anyone at the keyboard.
+    if (options.presets_options()) {
+        Dialog &dialog = window.options_window();
+        dialog.preset(options.printout.value_or(dialog.printout_selected()),
+                      options.lottery_variant.value_or(dialog.read_lottery_variant()));
+    }
+
     // Without a window manager nobody honours the full-screen request, so the
     // window takes the screen's geometry itself as well.
     if (const QScreen *screen = QGuiApplication::primaryScreen())
