@@ -4,6 +4,7 @@
 #include "dialog.h"
 #include "keyboard_focus.h"
 #include "quendra.h"
+#include "single_instance.h"
 
 #include <QApplication>
 #include <QFont>
@@ -42,6 +43,14 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(QStringLiteral(QUENDRA_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("org.example.quendra"));
 
+    SingleInstance instance;
+    if (!instance.claim()) {
+        std::fputs("quendra: Quendra läuft auf dieser Anzeige bereits; das laufende Programm "
+                   "bleibt, wie es ist.\n",
+                   stderr);
+        return already_running_status;
+    }
+
     // The windows name the classic Windows faces; use their metric twins here.
     QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
     QFont::insertSubstitution(QStringLiteral("Times New Roman"),
@@ -61,6 +70,11 @@ int main(int argc, char *argv[])
         dialog.preset(options.printout.value_or(dialog.printout_selected()),
                       options.lottery_variant.value_or(dialog.read_lottery_variant()));
     }
+    // A second start brings this one, or the box it shows, to the front.
+    QObject::connect(&instance, &SingleInstance::knocked, &window, [&window] {
+        QWidget *modal = QApplication::activeModalWidget();
+        bring_to_front(modal ? *modal : window);
+    });
 
     // Without a window manager nobody honours the full-screen request, so the
     // window takes the screen's geometry itself as well.

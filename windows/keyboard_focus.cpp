@@ -42,12 +42,17 @@ public:
         window.installEventFilter(this);
     }
 
+    void start()
+    {
+        attempts = 0;
+        timer.start();
+    }
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (watched == &window && event->type() == QEvent::Show) {
-            attempts = 0;
-            timer.start();
+            start();
         } else if (watched == &window && event->type() == QEvent::Hide) {
             timer.stop();
         }
@@ -75,10 +80,27 @@ private:
     int attempts = 0;
 };
 
+FocusClaim &claim_of(QWidget &window)
+{
+    if (QObject *claim = window.findChild<QObject *>(claim_name, Qt::FindDirectChildrenOnly))
+        return *static_cast<FocusClaim *>(claim);
+    return *new FocusClaim(window);
+}
+
 } // namespace
 
 void take_keyboard_focus(QWidget &window)
 {
-    if (!window.findChild<QObject *>(claim_name, Qt::FindDirectChildrenOnly))
-        new FocusClaim(window);
+    claim_of(window);
+}
+
+void bring_to_front(QWidget &window)
+{
+    if (!window.isVisible())
+        return;
+    // Qt may still count the window active while the system has moved the
+    // keyboard elsewhere, so one request goes out in any case.
+    window.raise();
+    window.activateWindow();
+    claim_of(window).start();
 }

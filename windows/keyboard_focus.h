@@ -12,3 +12,7 @@ class QWidget;
 /// system to activate it. It never pushes in front of a modal window above
 /// it. Call once, before the first show; further calls change nothing.
 void take_keyboard_focus(QWidget &window);
+
+/// Asks, in the same way, that window (shown already) come to the front and
+/// take the keyboard now: for a second start that knocks.
+void bring_to_front(QWidget &window);
