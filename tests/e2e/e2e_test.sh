@@ -115,62 +115,10 @@ if [ -z "${QUENDRA_CUPS_DIR:-}" ]; then
     export QUENDRA_CUPS_DIR=$own_cups
     export CUPS_SERVER=$own_cups/cups.sock CUPS_SERVERROOT=$own_cups/client HOME=$own_cups/home
 fi
-unset LPDEST PRINTER
-queue=quendra-test
-spool=$QUENDRA_CUPS_DIR/spool
-# lpstat in English whatever the desktop's language, as its answers are
-# parsed. CUPS reads LC_MESSAGES even before LC_ALL, so both are set.
-lpstat_c() {
-    env LC_ALL=C LC_MESSAGES=C lpstat "$@"
-}
-[ "$(lpstat_c -d 2>/dev/null)" = "system default destination: $queue" ] ||
-    fail "the test scheduler has no default queue $queue (lpstat -d: $(lpstat_c -d 2>&1))"
-
-# Job ids of the queue, one a line, finished or not.
-queue_jobs() {
-    lpstat_c -W all -o "$queue" 2>/dev/null | sed -n "s/^$queue-\([0-9][0-9]*\) .*/\1/p" | sort -n
-}
-jobs_before=$(queue_jobs)
-
-# Ids of the jobs that arrived since the start of this run.
-new_jobs() {
-    comm -13 <(printf '%s\n' "$jobs_before" | sort) <(queue_jobs | sort) | sort -n
-}
-
-# Waits until a first new job exists and is finished; prints its id.
-wait_for_printed_job() {
-    local jobs id deadline=$((SECONDS + 30))
-    while [ "$SECONDS" -le "$deadline" ]; do
-        jobs=$(new_jobs)
-        if [ -n "$jobs" ]; then
-            id=$(head -n 1 <<<"$jobs")
-            if lpstat_c -W completed -o "$queue" | grep -q "^$queue-$id "; then
-                echo "$id"
-                return 0
-            fi
-        fi
-        program_alive || return 1
-        sleep 0.1
-    done
-    return 1
-}
-
-# Checks the document of job $1: one page, the report's heading and the
-# visitor's name in its text.
-check_printed_page() {
-    local file pages text
-    file=$spool/d$(printf '%05d' "$1")-001
-    [ -s "$file" ] || fail "job $1 has no document in the spool ($file)"
-    cp "$file" "$shots/job-$1.pdf"
-    pages=$(pdfinfo "$file" 2>/dev/null | sed -n 's/^Pages: *//p')
-    [ "$pages" = 1 ] || fail "job $1 has ${pages:-no} pages, expected one"
-    text=$(pdftotext -layout "$file" - 2>/dev/null)
-    grep -q 'Auswertung des Geburtsdatums:' <<<"$text" ||
-        fail "the page of job $1 lacks \"Auswertung des Geburtsdatums:\""
-    grep -q "$visitor wurde am 24.1.1973 geboren" <<<"$text" ||
-        fail "the page of job $1 does not name \"$visitor\" with the birth date 24.1.1973"
-    echo "job $1: one page for $visitor"
-}
+# shellcheck source=../support/cups_queue.sh
+source "$here/../support/cups_queue.sh"
+check_default_queue
+remember_queue_jobs
 
 # --- The installed program -----------------------------------------------
 step "installing into a temporary prefix"
@@ -317,7 +265,7 @@ if [ "$mode" = screen ]; then
     step "Alt+B prints the report"
     xdotool key alt+b
     job=$(wait_for_printed_job) || fail "no finished print job within 30 s after Alt+B"
-    check_printed_page "$job"
+    check_printed_page "$job" "$shots" "$visitor"
     [ -n "$(window_with_title "$report_title")" ] || fail "the report window went away when printing"
 
     step "Alt+D hands over to the next person"
@@ -334,7 +282,7 @@ if [ "$mode" = screen ]; then
 else
     job=$(wait_for_printed_job) || fail "no finished print job within 30 s after the name"
     no_report_window
-    check_printed_page "$job"
+    check_printed_page "$job" "$shots" "$visitor"
 
     # Keys are ignored until the professor has finished his sentence (about
     # 6 s from the page); then a lone Shift starts the next printed report.
