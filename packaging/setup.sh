@@ -18,10 +18,14 @@ run_packages=(
     fonts-liberation qt6-translations-l10n tzdata
 )
 # What the tests need on top: an X server and a keyboard robot for the
-# end-to-end tests, a private CUPS scheduler and the PDF tools to read back
-# printed pages, clang's fuzzer runtime, and dpkg-dev for the package build.
+# end-to-end tests; two Wayland compositors (sway, and cage, which needs
+# Xwayland to start), a keyboard robot, a screenshot tool, jq to read sway's
+# window tree and ImageMagick to look at the screenshots for the Wayland
+# tests; a private CUPS scheduler and the PDF tools to read back printed
+# pages, clang's fuzzer runtime, and dpkg-dev for the package build.
 test_packages=(
     xvfb xauth xdotool x11-utils
+    sway cage xwayland wtype grim jq imagemagick
     cups cups-client cups-bsd poppler-utils
     clang libclang-rt-14-dev
     dpkg-dev file libbenchmark-dev desktop-file-utils appstream
