@@ -54,10 +54,12 @@ depends_on() {
     done < <(sed 's/, */\n/g' <<<"$depends")
     return 1
 }
-for package in libqt6widgets6 libqt6printsupport6 libqt6gui6 libqt6core6 libstdc++6 \
-    fonts-liberation qt6-translations-l10n; do
+for package in libqt6widgets6 libqt6printsupport6 libqt6gui6 libqt6network6 libqt6core6 \
+    libwayland-client0 libstdc++6 fonts-liberation qt6-translations-l10n; do
     depends_on "$package" || fail "Depends lacks $package"
 done
+# Qt's Wayland platform is recommended, not required: X11 needs none of it.
+[ "$(field Recommends)" = qt6-wayland ] || fail "Recommends is '$(field Recommends)', not qt6-wayland"
 
 # Unpack as dpkg would and check the tree under /usr.
 dpkg-deb --extract "$deb" "$work/root"
