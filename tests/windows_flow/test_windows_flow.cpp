@@ -42,6 +42,8 @@ private slots:
     void options_window_once_and_modal_at_the_first_activation();
     void options_decide_the_report_data();
     void options_decide_the_report();
+    void preset_options_skip_the_window_data();
+    void preset_options_skip_the_window();
     void any_key_starts_a_screen_report_data();
     void any_key_starts_a_screen_report();
     void a_key_during_a_running_report_is_ignored();
@@ -205,6 +207,32 @@ void TestWindowsFlow::options_decide_the_report()
                                 .arg(top)
                                 .arg(bottom)));
     }
+}
+
+void TestWindowsFlow::preset_options_skip_the_window_data()
+{
+    options_decide_the_report_data();
+}
+
+void TestWindowsFlow::preset_options_skip_the_window()
+{
+    // As main() does with options from the command line: preset before the
+    // window is shown, so that the options window never opens.
+    QFETCH(int, variant);
+    session->window = std::make_unique<Quendra>(pinned_setup(time_scale, &prompts()));
+    window().options_window().preset(false, variant);
+    window().show();
+    window().activateWindow();
+    QVERIFY(QTest::qWaitFor([this] { return presenter().script_running(); }, patience_ms));
+    QVERIFY(!log().contains(QStringLiteral("show Dialog")));
+
+    log().clear();
+    run_report(QStringLiteral("24011973"), QStringLiteral("Eva"));
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(log(), steps({"ask date", "ask name", "show bildschirm", "hide bildschirm"}));
+    QVERIFY(window().report_window()->blatt()->image() ==
+            expected_report(QStringLiteral("24011973"), QStringLiteral("Eva"), variant));
 }
 
 void TestWindowsFlow::any_key_starts_a_screen_report_data()
