@@ -12,12 +12,16 @@
 #   printout  under sway, started with --ausdruck --lotto 49: no options
 #             window; the first key, a date and a name print a 6 aus 49 page
 #             at once; "X" and Return end it with status 0.
+#   no_printer  under sway, started with --anzeige, on a scheduler without a
+#             default printer: Alt+B in the report window gets the error box,
+#             Return gives the keyboard back to the report window, Alt+D to
+#             the main window.
 #   cage      the kiosk recipe of the README: an autostart entry made from
 #             the installed menu entry, its command run as the only program
 #             under cage; the main window must paint (cage offers no virtual
 #             keyboard, so nothing is typed).
 #
-# usage: wayland_test.sh screen|printout|cage CMAKE BUILD_DIR SHOTS_DIR VIRTUAL_CLICK
+# usage: wayland_test.sh screen|printout|no_printer|cage CMAKE BUILD_DIR SHOTS_DIR VIRTUAL_CLICK
 #
 # Compositors refuse to run as root; run by root, this script starts them as
 # the unprivileged user nobody (setpriv) and talks to them from outside, which
@@ -31,9 +35,9 @@ cmake=${2:-}
 build=${3:-}
 shots=${4:-}
 virtual_click=${5:-}
-usage="usage: $0 screen|printout|cage CMAKE BUILD_DIR SHOTS_DIR VIRTUAL_CLICK"
+usage="usage: $0 screen|printout|no_printer|cage CMAKE BUILD_DIR SHOTS_DIR VIRTUAL_CLICK"
 case "$mode" in
-screen | printout | cage) ;;
+screen | printout | no_printer | cage) ;;
 *)
     echo "$usage" >&2
     exit 2
@@ -58,7 +62,7 @@ for tool in "${tools[@]}"; do
     fi
 done
 if [ "$mode" != cage ] && [ -z "${QUENDRA_CUPS_DIR:-}" ]; then
-    echo "SKIP: needs the private CUPS scheduler (ctest fixture quendra_cups)"
+    echo "SKIP: needs a private CUPS scheduler (ctest fixture quendra_cups or quendra_cups_no_default)"
     exit 77
 fi
 
@@ -68,6 +72,7 @@ prompt_title='Eingabe'
 report_title='Hier ist Ihre Quendra'
 error_title='falsches Geburtsdatum'
 exit_title='Ende'
+print_failure_title='Drucken nicht möglich'
 visitor='Wanda Weiland'
 [ "$mode" != printout ] || visitor='Pia Pixel'
 screen_width=1280
@@ -226,8 +231,14 @@ export SWAYSOCK
 
 # shellcheck source=../support/cups_queue.sh
 source "$here/../support/cups_queue.sh"
-check_default_queue
-remember_queue_jobs
+if [ "$mode" = no_printer ]; then
+    unset LPDEST PRINTER
+    ! lpstat_c -d 2>/dev/null | grep -q '^system default destination:' ||
+        fail "the scheduler has a default printer: $(lpstat_c -d)"
+else
+    check_default_queue
+    remember_queue_jobs
+fi
 
 # --- Looking at the screen -----------------------------------------------
 # The program's windows as "id<TAB>focused<TAB>title" lines.
@@ -312,8 +323,11 @@ end_with_exit_question() {
 
 # --- The run -------------------------------------------------------------
 mkdir -m 700 "$work/runtime"
-arguments=()
-[ "$mode" = screen ] || arguments=(--ausdruck --lotto 49)
+case "$mode" in
+screen) arguments=() ;;
+printout) arguments=(--ausdruck --lotto 49) ;;
+no_printer) arguments=(--anzeige) ;;
+esac
 step "starting the installed program natively on Wayland: quendra ${arguments[*]}"
 mkdir "$work/elsewhere"
 (cd "$work/elsewhere" && exec env -u DISPLAY -u WAYLAND_SOCKET QT_QPA_PLATFORM=wayland \
@@ -334,7 +348,7 @@ if [ "$mode" = screen ]; then
 else
     wait_for_main_focus 30
     sleep 1
-    ! window_shown "$options_title" || fail "the options window opened despite --ausdruck --lotto 49"
+    ! window_shown "$options_title" || fail "the options window opened despite ${arguments[*]}"
 fi
 
 # The professor types his first sentence, ten characters a second.
@@ -359,6 +373,19 @@ if [ "$mode" = printout ]; then
     ! window_shown "$report_title" || fail "a report window opened although --ausdruck was given"
     wait_for_main_focus 20
     shot 05-after-printing
+elif [ "$mode" = no_printer ]; then
+    wait_for_focus "$report_title" 30 >/dev/null
+    step "Alt+B without a printer gets the error box"
+    alt_key b
+    wait_for_focus "$print_failure_title" 30 >/dev/null
+    shot 05-print-failure
+    key Return
+    wait_for_focus "$report_title" 20 >/dev/null
+    shot 06-report-window-again
+    step "Alt+D hands over to the next person"
+    alt_key d
+    wait_for_main_focus 20
+    ! window_shown "$report_title" || fail "the report window is still shown after Alt+D"
 else
     wait_for_focus "$report_title" 30 >/dev/null
     [ -z "$(new_jobs)" ] || fail "something was printed before \"Bitte ausdrucken\""
@@ -408,6 +435,10 @@ else
 fi
 
 end_with_exit_question
+if [ "$mode" = no_printer ]; then
+    echo "PASS ($mode): every window took the keyboard, the printer fault was reported, exit status 0; $shots"
+    exit 0
+fi
 jobs=$(new_jobs)
 [ "$(grep -c . <<<"$jobs" || true)" -eq 1 ] ||
     fail "expected exactly one print job, found ${jobs:+jobs }$(tr '\n' ' ' <<<"${jobs:-none}")"
