@@ -307,7 +307,7 @@ end_with_exit_question() {
     wait_for_focus "$exit_title" 20 >/dev/null
     shot 09-exit-question
     key Return
-    local status= deadline=$((SECONDS + 20))
+    local status='' deadline=$((SECONDS + 20))
     while [ "$SECONDS" -le "$deadline" ]; do
         if ! program_alive; then
             status=0
