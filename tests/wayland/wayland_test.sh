@@ -11,7 +11,8 @@
 #             every step which window holds the keyboard.
 #   printout  under sway, started with --ausdruck --lotto 49: no options
 #             window; the first key, a date and a name print a 6 aus 49 page
-#             at once; "X" and Return end it with status 0.
+#             at once; a second start ends with status 3 and leaves it be;
+#             "X" and Return end it with status 0.
 #   no_printer  under sway, started with --anzeige, on a scheduler without a
 #             default printer: Alt+B in the report window gets the error box,
 #             Return gives the keyboard back to the report window, Alt+D to
@@ -373,6 +374,16 @@ if [ "$mode" = printout ]; then
     ! window_shown "$report_title" || fail "a report window opened although --ausdruck was given"
     wait_for_main_focus 20
     shot 05-after-printing
+
+    step "a second start on the same Wayland display ends at once"
+    status=0
+    env -u DISPLAY QT_QPA_PLATFORM=wayland XDG_RUNTIME_DIR="$work/runtime" timeout 20 \
+        "$prefix/bin/quendra" >"$work/second.out" 2>"$work/second.log" || status=$?
+    [ "$status" -eq 3 ] || fail "the second start ended with status $status, expected 3"
+    grep -q '^quendra: Quendra läuft auf dieser Anzeige bereits' "$work/second.log" ||
+        fail "the second start did not say that Quendra runs already"
+    [ "$(program_windows | wc -l)" -eq 1 ] || fail "the running program shows more than its main window"
+    wait_for_main_focus 5
 elif [ "$mode" = no_printer ]; then
     wait_for_focus "$report_title" 30 >/dev/null
     step "Alt+B without a printer gets the error box"
