@@ -190,9 +190,11 @@ if [ "$mode" = cage ]; then
     done
     program_pid=$(cat "$compositor_dir/program.pid" 2>/dev/null) || fail "cage started no program"
 
-    # cage repaints only what changed and the screenshot shows only that, so
-    # the white bubble, which the typewriter redraws ten times a second, is
-    # what shows that the window paints. A blank or black screen has none.
+    # Under cage a headless screenshot holds only what cage composited
+    # lately (it redraws damage only, and shows a full-screen window's own
+    # buffer without compositing it), so the test looks for the part that
+    # changes ten times a second: the white speech bubble. A blank screen
+    # has none.
     step "waiting for the main window to paint"
     white=0
     deadline=$((SECONDS + 30))
