@@ -20,14 +20,17 @@
 // or click: before the first key (the options window at start) it sends
 // nothing at all, and a request for a window the compositor has not mapped
 // yet is dropped. Hence the repeated requests below, and a token of our own
-// once Qt's request has had its chance.
+// once Qt's request has had its chance. Whether an activation is granted is
+// the compositor's choice: sway grants it only with
+// `focus_on_window_activation smart` (or `focus`), otherwise it just marks the
+// window urgent.
 
 namespace {
 
 constexpr int attempt_interval_ms = 50;
 constexpr int last_attempt = 60; // three seconds
-// Qt's own request, tied to the last input, is the one every compositor
-// honours; the token of our own is for the time before any input.
+// Qt's own request, tied to the last input, is the one compositors trust
+// most; the token of our own is for the time before any input.
 constexpr int first_attempt_with_own_token = 3;
 const QString claim_name = QStringLiteral("keyboard_focus_claim");
 
