@@ -21,15 +21,25 @@ struct OptionRow
 const std::vector<OptionRow> &option_rows()
 {
     static const std::vector<OptionRow> rows = {
-        {{QStringLiteral("h"), QStringLiteral("help")}, {}, {},
+        {{QStringLiteral("h"), QStringLiteral("help")},
+         {},
+         {},
          QStringLiteral("Diese Hilfe zeigen und beenden.")},
-        {{QStringLiteral("v"), QStringLiteral("version")}, {}, {},
+        {{QStringLiteral("v"), QStringLiteral("version")},
+         {},
+         {},
          QStringLiteral("Die Versionsnummer zeigen und beenden.")},
-        {{QStringLiteral("anzeige")}, {}, {},
+        {{QStringLiteral("anzeige")},
+         {},
+         {},
          QStringLiteral("Jede Auswertung am Bildschirm anzeigen.")},
-        {{QStringLiteral("ausdruck")}, {}, {},
+        {{QStringLiteral("ausdruck")},
+         {},
+         {},
          QStringLiteral("Jede Auswertung gleich auf dem Standarddrucker drucken.")},
-        {{QStringLiteral("lotto")}, QStringLiteral("Zahl"), {QStringLiteral("45"), QStringLiteral("49")},
+        {{QStringLiteral("lotto")},
+         QStringLiteral("Zahl"),
+         {QStringLiteral("45"), QStringLiteral("49")},
          QStringLiteral("Lotto 6 aus 45 (Österreich) oder 6 aus 49 (Deutschland).")},
     };
     return rows;
@@ -57,8 +67,7 @@ QString help_text()
             column += QStringLiteral(" <%1>").arg(row.value_name);
         left.append(column);
     }
-    const qsizetype width =
-        std::ranges::max(left, {}, &QString::size).size() + 3;
+    const qsizetype width = std::ranges::max(left, {}, &QString::size).size() + 3;
 
     QString text = QStringLiteral(
         "Aufruf: quendra [Optionen]\n"
@@ -113,7 +122,8 @@ CommandLine parse_command_line(const QStringList &arguments)
     if (!parser.parse(arguments)) {
         const QStringList unknown = parser.unknownOptionNames();
         if (!unknown.isEmpty())
-            return error(QStringLiteral("Unbekannte Option %1.").arg(quoted(dashed(unknown.first()))));
+            return error(
+                QStringLiteral("Unbekannte Option %1.").arg(quoted(dashed(unknown.first()))));
         // The parser's only other complaint: an option that takes a value came
         // last, without one.
         const QString last = arguments.last();
@@ -130,7 +140,8 @@ CommandLine parse_command_line(const QStringList &arguments)
     if (parser.isSet(QStringLiteral("help")))
         return CommandLineAnswer{0, help_text()};
     if (parser.isSet(QStringLiteral("version")))
-        return CommandLineAnswer{0, QStringLiteral("Quendra %1\n").arg(QStringLiteral(QUENDRA_VERSION))};
+        return CommandLineAnswer{
+            0, QStringLiteral("Quendra %1\n").arg(QStringLiteral(QUENDRA_VERSION))};
     if (!parser.positionalArguments().isEmpty())
         return error(QStringLiteral("Unerwartetes Argument %1.")
                          .arg(quoted(parser.positionalArguments().first())));
@@ -144,9 +155,9 @@ CommandLine parse_command_line(const QStringList &arguments)
         const QString option = dashed(row.names.first());
         for (const QString &value : values) {
             if (!row.allowed.contains(value))
-                return error(QStringLiteral("%1 ist kein Wert für %2; erlaubt sind %3.")
-                                 .arg(quoted(value), quoted(option),
-                                      listed(row, QStringLiteral("und"))));
+                return error(
+                    QStringLiteral("%1 ist kein Wert für %2; erlaubt sind %3.")
+                        .arg(quoted(value), quoted(option), listed(row, QStringLiteral("und"))));
         }
         values.removeDuplicates();
         if (values.size() > 1)

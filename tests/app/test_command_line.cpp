@@ -22,7 +22,8 @@ const int start = -1; // the status column of a line that starts the program
 
 QString error(const char *message)
 {
-    return QStringLiteral("quendra: %1\nMehr dazu: quendra --help\n").arg(QString::fromUtf8(message));
+    return QStringLiteral("quendra: %1\nMehr dazu: quendra --help\n")
+        .arg(QString::fromUtf8(message));
 }
 
 CommandLine parse(const QString &line)
@@ -47,21 +48,21 @@ void TestCommandLine::arguments_data()
     QTest::newRow("--lotto 45") << "--lotto 45" << start << "" << -1 << 45;
     QTest::newRow("--lotto=49") << "--lotto=49" << start << "" << -1 << 49;
     QTest::newRow("both, either order") << "--lotto 49 --ausdruck" << start << "" << 1 << 49;
-    QTest::newRow("the same twice") << "--anzeige --lotto 45 --anzeige --lotto=45" << start << ""
-                                    << 0 << 45;
+    QTest::newRow("the same twice")
+        << "--anzeige --lotto 45 --anzeige --lotto=45" << start << "" << 0 << 45;
 
     QTest::newRow("--version") << "--version" << 0 << "Quendra 2.0.0.11\n" << -1 << 0;
     QTest::newRow("-v") << "-v" << 0 << "Quendra 2.0.0.11\n" << -1 << 0;
 
     QTest::newRow("unknown long") << "--vollbild" << 2 << error("Unbekannte Option „--vollbild“.")
                                   << -1 << 0;
-    QTest::newRow("unknown short") << "--anzeige -x" << 2 << error("Unbekannte Option „-x“.") << -1
-                                   << 0;
-    QTest::newRow("unknown beats help") << "--help --vollbild" << 2
-                                        << error("Unbekannte Option „--vollbild“.") << -1 << 0;
-    QTest::newRow("lotto without value") << "--anzeige --lotto" << 2
-                                         << error("„--lotto“ braucht einen Wert: 45 oder 49.") << -1
-                                         << 0;
+    QTest::newRow("unknown short")
+        << "--anzeige -x" << 2 << error("Unbekannte Option „-x“.") << -1 << 0;
+    QTest::newRow("unknown beats help")
+        << "--help --vollbild" << 2 << error("Unbekannte Option „--vollbild“.") << -1 << 0;
+    QTest::newRow("lotto without value")
+        << "--anzeige --lotto" << 2 << error("„--lotto“ braucht einen Wert: 45 oder 49.") << -1
+        << 0;
     QTest::newRow("lotto 50") << "--lotto 50" << 2
                               << error("„50“ ist kein Wert für „--lotto“; erlaubt sind 45 und 49.")
                               << -1 << 0;
@@ -71,14 +72,14 @@ void TestCommandLine::arguments_data()
     QTest::newRow("lotto eats the next option")
         << "--lotto --ausdruck" << 2
         << error("„--ausdruck“ ist kein Wert für „--lotto“; erlaubt sind 45 und 49.") << -1 << 0;
-    QTest::newRow("two lotteries") << "--lotto 45 --lotto=49" << 2
-                                   << error("„--lotto 45“ und „--lotto 49“ schließen einander aus.")
-                                   << -1 << 0;
-    QTest::newRow("screen and printer") << "--ausdruck --lotto 45 --anzeige" << 2
-                                        << error("„--anzeige“ und „--ausdruck“ schließen einander aus.")
-                                        << -1 << 0;
-    QTest::newRow("a stray argument") << "--anzeige 45" << 2 << error("Unerwartetes Argument „45“.")
-                                      << -1 << 0;
+    QTest::newRow("two lotteries")
+        << "--lotto 45 --lotto=49" << 2
+        << error("„--lotto 45“ und „--lotto 49“ schließen einander aus.") << -1 << 0;
+    QTest::newRow("screen and printer")
+        << "--ausdruck --lotto 45 --anzeige" << 2
+        << error("„--anzeige“ und „--ausdruck“ schließen einander aus.") << -1 << 0;
+    QTest::newRow("a stray argument")
+        << "--anzeige 45" << 2 << error("Unerwartetes Argument „45“.") << -1 << 0;
 }
 
 void TestCommandLine::arguments()

@@ -26,20 +26,20 @@ const wl_interface *create_types[] = {&wl_seat_interface, &pointer_interface};
 
 // The requests in protocol order: their position is their opcode.
 const wl_message pointer_requests[] = {
-    {"motion", "uff", no_types},     {"motion_absolute", "uuuuu", no_types},
-    {"button", "uuu", no_types},     {"axis", "uuf", no_types},
-    {"frame", "", no_types},         {"axis_source", "u", no_types},
-    {"axis_stop", "uu", no_types},   {"axis_discrete", "uufi", no_types},
+    {"motion", "uff", no_types},   {"motion_absolute", "uuuuu", no_types},
+    {"button", "uuu", no_types},   {"axis", "uuf", no_types},
+    {"frame", "", no_types},       {"axis_source", "u", no_types},
+    {"axis_stop", "uu", no_types}, {"axis_discrete", "uufi", no_types},
     {"destroy", "", no_types},
 };
-const wl_interface pointer_interface = {"zwlr_virtual_pointer_v1", 1, 9, pointer_requests, 0,
-                                        nullptr};
+const wl_interface pointer_interface = {"zwlr_virtual_pointer_v1", 1, 9,
+                                        pointer_requests,          0, nullptr};
 const wl_message manager_requests[] = {
     {"create_virtual_pointer", "?on", create_types},
     {"destroy", "", no_types},
 };
-const wl_interface manager_interface = {"zwlr_virtual_pointer_manager_v1", 1, 2,
-                                        manager_requests, 0, nullptr};
+const wl_interface manager_interface = {
+    "zwlr_virtual_pointer_manager_v1", 1, 2, manager_requests, 0, nullptr};
 
 enum : uint32_t { motion_absolute = 1, button = 2, frame = 4, destroy = 8 };
 constexpr uint32_t left_button = 0x110; // BTN_LEFT
@@ -55,7 +55,8 @@ void on_global(void *data, wl_registry *registry, uint32_t name, const char *int
 {
     auto *globals = static_cast<Globals *>(data);
     if (!globals->seat && std::strcmp(interface, wl_seat_interface.name) == 0)
-        globals->seat = static_cast<wl_proxy *>(wl_registry_bind(registry, name, &wl_seat_interface, 1));
+        globals->seat =
+            static_cast<wl_proxy *>(wl_registry_bind(registry, name, &wl_seat_interface, 1));
     else if (!globals->manager && std::strcmp(interface, manager_interface.name) == 0)
         globals->manager =
             static_cast<wl_proxy *>(wl_registry_bind(registry, name, &manager_interface, 1));
@@ -101,8 +102,8 @@ int main(int argc, char *argv[])
         return 1;
     }
 
-    wl_proxy *pointer = wl_proxy_marshal_flags(globals.manager, 0, &pointer_interface, 1, 0,
-                                               globals.seat, nullptr);
+    wl_proxy *pointer =
+        wl_proxy_marshal_flags(globals.manager, 0, &pointer_interface, 1, 0, globals.seat, nullptr);
     wl_display_roundtrip(display);
     // The seat has just gained a pointer; the clients need a moment to take it up.
     pause_ms(300);
