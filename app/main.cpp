@@ -38,11 +38,7 @@ int main(int argc, char *argv[])
     }
     const StartOptions &options = std::get<StartOptions>(command_line);
 
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quendra"));
-    QApplication::setApplicationVersion(QStringLiteral(QUENDRA_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("org.example.quendra"));
-
+    // A second start ends before it connects to the display.
     SingleInstance instance;
     if (!instance.claim()) {
         std::fputs("quendra: Quendra läuft auf dieser Anzeige bereits; das laufende Programm "
@@ -50,6 +46,12 @@ int main(int argc, char *argv[])
                    stderr);
         return already_running_status;
     }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quendra"));
+    QApplication::setApplicationVersion(QStringLiteral(QUENDRA_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("org.example.quendra"));
+    instance.listen();
 
     // The windows name the classic Windows faces; use their metric twins here.
     QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));

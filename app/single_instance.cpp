@@ -39,29 +39,36 @@ SingleInstance::SingleInstance()
     lock.setStaleLockTime(0);
 }
 
+QString SingleInstance::socket_path() const
+{
+    return base_path + QStringLiteral(".sock");
+}
+
+void SingleInstance::listen()
+{
+    if (!lock.isLocked())
+        return;
+    // A socket file left by a killed instance would block listening.
+    QLocalServer::removeServer(socket_path());
+    server.setSocketOptions(QLocalServer::UserAccessOption);
+    connect(&server, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket *socket = server.nextPendingConnection()) {
+            socket->disconnectFromServer();
+            socket->deleteLater();
+        }
+        emit knocked();
+    });
+    // Without the socket a second start still ends; it only cannot knock.
+    server.listen(socket_path());
+}
+
 bool SingleInstance::claim()
 {
-    const QString socket_path = base_path + QStringLiteral(".sock");
-    if (lock.tryLock(0)) {
-        // A socket file left by a killed instance would block listening.
-        QLocalServer::removeServer(socket_path);
-        server.setSocketOptions(QLocalServer::UserAccessOption);
-        connect(&server, &QLocalServer::newConnection, this, [this] {
-            while (QLocalSocket *socket = server.nextPendingConnection()) {
-                socket->disconnectFromServer();
-                socket->deleteLater();
-            }
-            emit knocked();
-        });
-        // Without the socket a second start still ends; it only cannot knock.
-        server.listen(socket_path);
-        return true;
-    }
-    if (lock.error() != QLockFile::LockFailedError)
+    if (lock.tryLock(0) || lock.error() != QLockFile::LockFailedError)
         return true;
 
     QLocalSocket knock;
-    knock.connectToServer(socket_path);
+    knock.connectToServer(socket_path());
     if (knock.waitForConnected(1000))
         knock.disconnectFromServer();
     return false;

@@ -21,16 +21,21 @@ public:
     /// else DISPLAY.
     SingleInstance();
 
-    /// Takes the lock and starts listening. False when a running instance
-    /// holds it; that one has then been asked to come to the front. Where no
-    /// lock can be made at all (no runtime folder), the start goes ahead.
+    /// Takes the lock. False when a running instance holds it; that one has
+    /// then been asked to come to the front. Where no lock can be made at all
+    /// (no runtime folder), the start goes ahead. Needs no application object,
+    /// so a second start ends before it connects to the display.
     bool claim();
+    /// Listens for the knocks of later starts; once the application exists.
+    void listen();
 
 signals:
     /// A second start knocked: the running program is to come to the front.
     void knocked();
 
 private:
+    QString socket_path() const;
+
     QString base_path;
     QLockFile lock;
     QLocalServer server;

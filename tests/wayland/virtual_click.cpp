@@ -122,6 +122,11 @@ int main(int argc, char *argv[])
     // Gone again only once the clients have had the click.
     pause_ms(200);
     wl_proxy_marshal_flags(pointer, destroy, nullptr, 1, WL_MARSHAL_FLAG_DESTROY);
+    // The manager's own destroy request (opcode 1); the seat and the registry
+    // are only forgotten on this side.
+    wl_proxy_marshal_flags(globals.manager, 1, nullptr, 1, WL_MARSHAL_FLAG_DESTROY);
+    wl_proxy_destroy(globals.seat);
+    wl_registry_destroy(registry);
     wl_display_roundtrip(display);
     wl_display_disconnect(display);
     return 0;

@@ -381,7 +381,10 @@ if [ "$mode" = printout ]; then
     status=0
     env -u DISPLAY QT_QPA_PLATFORM=wayland XDG_RUNTIME_DIR="$work/runtime" timeout 20 \
         "$prefix/bin/quendra" >"$work/second.out" 2>"$work/second.log" || status=$?
-    [ "$status" -eq 3 ] || fail "the second start ended with status $status, expected 3"
+    if [ "$status" -ne 3 ]; then
+        cat "$work/second.log" >&2
+        fail "the second start ended with status $status, expected 3"
+    fi
     grep -q '^quendra: Quendra läuft auf dieser Anzeige bereits' "$work/second.log" ||
         fail "the second start did not say that Quendra runs already"
     [ "$(program_windows | wc -l)" -eq 1 ] || fail "the running program shows more than its main window"
