@@ -41,6 +41,10 @@ const std::vector<OptionRow> &option_rows()
          QStringLiteral("Zahl"),
          {QStringLiteral("45"), QStringLiteral("49")},
          QStringLiteral("Lotto 6 aus 45 (Österreich) oder 6 aus 49 (Deutschland).")},
+        {{QStringLiteral("originalgroesse")},
+         {},
+         {},
+         QStringLiteral("Alles in der ursprünglichen Größe von 800 × 588 Bildpunkten zeigen.")},
     };
     return rows;
 }
@@ -175,5 +179,6 @@ CommandLine parse_command_line(const QStringList &arguments)
         options.printout = printer;
     if (parser.isSet(QStringLiteral("lotto")))
         options.lottery_variant = parser.value(QStringLiteral("lotto")).toInt();
+    options.original_size = parser.isSet(QStringLiteral("originalgroesse"));
     return options;
 }

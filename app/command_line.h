@@ -21,6 +21,7 @@ struct StartOptions
 {
     std::optional<bool> printout;       // --ausdruck (true) or --anzeige (false)
     std::optional<int> lottery_variant; // --lotto 45 or 49
+    bool original_size = false;         // --originalgroesse: the design at 800 x 588
 
     /// True when the options window is to be preset and skipped.
     bool presets_options() const { return printout.has_value() || lottery_variant.has_value(); }

@@ -1,6 +1,7 @@
 // Quendra: a personal birthday analysis with Professor Zuz Zarnok.
 
 #include "command_line.h"
+#include "design_scale.h"
 #include "dialog.h"
 #include "keyboard_focus.h"
 #include "quendra.h"
@@ -11,6 +12,7 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QScreen>
+#include <QToolTip>
 #include <QTranslator>
 
 #include <cstdio>
@@ -64,7 +66,13 @@ int main(int argc, char *argv[])
                        QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qt_german);
 
-    Quendra window;
+    // The design fills the screen it starts on, unless asked to keep its
+    // size; the tooltips grow with it.
+    QuendraSetup setup;
+    setup.design_scale =
+        options.original_size ? 1.0 : design_scale(QGuiApplication::primaryScreen());
+    QToolTip::setFont(scaled_font(QToolTip::font(), setup.design_scale));
+    Quendra window(setup);
     // Options from the command line: the options window is preset and never
     // shown, so a stand starts without anyone at the keyboard.
     if (options.presets_options()) {

@@ -2,6 +2,7 @@
 #include "ui_quendra.h"
 
 #include "bildschirm.h"
+#include "design_scale.h"
 #include "dialog.h"
 #include "drawing_area.h"
 #include "engine.h"
@@ -34,7 +35,7 @@ const QString print_failure_title = QStringLiteral("Drucken nicht möglich");
 
 Quendra::Quendra(QuendraSetup setup, QWidget *parent)
     : QWidget(parent), ui(std::make_unique<Ui::Quendra>()), clock(std::move(setup.clock)),
-      real_prompts(this), scripted_prompts(setup.prompts)
+      real_prompts(this), scripted_prompts(setup.prompts), design_factor(setup.design_scale)
 {
     ui->setupUi(this);
     // A kiosk window: no frame, the whole screen; it takes every key itself
@@ -49,7 +50,13 @@ Quendra::Quendra(QuendraSetup setup, QWidget *parent)
     ui->Picture2->setPixmap(QPixmap::fromImage(load_picture(QStringLiteral("kopf.jpg"))));
     ui->logo->setPixmap(QPixmap::fromImage(load_picture(QStringLiteral("logo.jpg"))));
 
-    connect(&professor, &Presenter::caption_changed, ui->blase, &QLabel::setText);
+    // The whole design grows with the screen, and so do the boxes it asks through.
+    const QScreen *display = screen();
+    scale_window(*this, design_factor,
+                 design_offset(display ? display->geometry().width() : 0, design_factor));
+    real_prompts.set_design_scale(design_factor);
+    connect(&professor, &Presenter::caption_changed, ui->blase,
+            [this](const QString &caption) { show_text(*ui->blase, caption); });
     connect(&professor, &Presenter::face_chosen, this, &Quendra::show_face);
 
     Timer2 = new QTimer(this);
@@ -76,6 +83,7 @@ Dialog &Quendra::options_window()
 {
     if (!options) {
         options = std::make_unique<Dialog>(this);
+        scale_window(*options, design_factor);
         take_keyboard_focus(*options);
         connect(options.get(), &Dialog::confirmed, this,
                 [this] { state_.options_confirmed = true; });
@@ -87,6 +95,7 @@ bildschirm &Quendra::ensure_report_window()
 {
     if (!report) {
         report = std::make_unique<bildschirm>(this);
+        scale_window(*report, design_factor);
         take_keyboard_focus(*report);
         connect(report.get(), &bildschirm::print_requested, this, [this] {
             state_.reprint_pending = true;
@@ -122,7 +131,8 @@ void Quendra::activate_step()
 {
     ui->Picture1->setPixmap(ui->Picture2->pixmap());
     if (const QScreen *display = screen())
-        ui->blase->resize(display->geometry().width(), ui->blase->height());
+        ui->blase->resize(bubble_width(display->geometry().width(), ui->blase->x(), design_factor),
+                          ui->blase->height());
     if (!state_.options_confirmed)
         options_window().exec();
     professor.start_script();

@@ -36,6 +36,9 @@ struct QuendraSetup
     double time_scale = 1.0;
     /// The boxes to ask through; the real ones when null.
     Prompts *prompts = nullptr;
+    /// How many times larger than its design the window, and every window
+    /// and box it opens, is drawn (design_scale.h).
+    double design_scale = 1.0;
 };
 
 class Quendra : public QWidget
@@ -51,6 +54,7 @@ public:
     /// Loads the header and logo pictures; a missing one ends the program.
     explicit Quendra(QuendraSetup setup = {}, QWidget *parent = nullptr);
     ~Quendra() override;
+
 
     /// The screen report: entry, figures, drawing, then the report window.
     void a_bildschirm();
@@ -95,4 +99,5 @@ private:
     std::unique_ptr<Dialog> options;
     std::unique_ptr<bildschirm> report;
     bool activated_once = false;
+    double design_factor = 1.0;
 };

@@ -14,6 +14,8 @@ private slots:
     void arguments();
     void help_data();
     void help();
+    void original_size_data();
+    void original_size();
 };
 
 namespace {
@@ -126,13 +128,36 @@ void TestCommandLine::help()
     QVERIFY(answer->text.startsWith(QStringLiteral("Aufruf: quendra [Optionen]\n")));
     // Every option on a line of its own, with its German description.
     for (const char *entry :
-         {"  -h, --help       Diese Hilfe zeigen und beenden.\n",
-          "  -v, --version    Die Versionsnummer zeigen und beenden.\n",
-          "  --anzeige        Jede Auswertung am Bildschirm anzeigen.\n",
-          "  --ausdruck       Jede Auswertung gleich auf dem Standarddrucker drucken.\n",
-          "  --lotto <Zahl>   Lotto 6 aus 45 (Österreich) oder 6 aus 49 (Deutschland).\n"})
+         {"  -h, --help          Diese Hilfe zeigen und beenden.\n",
+          "  -v, --version       Die Versionsnummer zeigen und beenden.\n",
+          "  --anzeige           Jede Auswertung am Bildschirm anzeigen.\n",
+          "  --ausdruck          Jede Auswertung gleich auf dem Standarddrucker drucken.\n",
+          "  --lotto <Zahl>      Lotto 6 aus 45 (Österreich) oder 6 aus 49 (Deutschland).\n",
+          "  --originalgroesse   Alles in der ursprünglichen Größe von 800 × 588 Bildpunkten "
+          "zeigen.\n"})
         QVERIFY2(answer->text.contains(QString::fromUtf8(entry)), entry);
     QVERIFY(answer->text.contains(QStringLiteral("2 bei falschen Argumenten, 3 wenn")));
+}
+
+void TestCommandLine::original_size_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<bool>("original");
+    QTest::addColumn<bool>("presets"); // the options window is skipped
+
+    QTest::newRow("nothing: the design grows with the screen") << "" << false << false;
+    QTest::newRow("--originalgroesse") << "--originalgroesse" << true << false;
+    QTest::newRow("with the options") << "--ausdruck --originalgroesse --lotto 49" << true << true;
+}
+
+void TestCommandLine::original_size()
+{
+    QFETCH(QString, line);
+    const CommandLine result = parse(line);
+    const auto *options = std::get_if<StartOptions>(&result);
+    QVERIFY(options);
+    QTEST(options->original_size, "original");
+    QTEST(options->presets_options(), "presets");
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)
