@@ -403,6 +403,8 @@ void scale_box(QDialog &box, double factor)
 {
     if (factor == 1.0)
         return;
+    // An input box builds its layout only when first asked for its size.
+    box.sizeHint();
     box.setFont(scaled_font(box.font(), factor));
     for (QLayout *layout : box.findChildren<QLayout *>()) {
         const QMargins margins = layout->contentsMargins();
@@ -436,13 +438,17 @@ void scale_box(QDialog &box, double factor)
         break;
     }
     auto *icon_label = box.findChild<QLabel *>(QStringLiteral("qt_msgboxex_icon_label"));
-    if (!icon_label)
+    if (!icon_label || icon_label->pixmap().isNull())
         return;
-    const int side = scaled(box.style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, &box),
-                            factor);
-    icon_label->setPixmap(
-        box.style()->standardIcon(standard, nullptr, &box).pixmap(QSize(side, side),
-                                                                  box.devicePixelRatioF()));
+    const qreal ratio = box.devicePixelRatioF();
+    const QSize size = (icon_label->pixmap().deviceIndependentSize() * factor).toSize();
+    QPixmap large = box.style()->standardIcon(standard, nullptr, &box).pixmap(size, ratio);
+    // An icon never grows its largest picture by itself.
+    if (large.deviceIndependentSize().toSize() != size) {
+        large = large.scaled(size * ratio, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        large.setDevicePixelRatio(ratio);
+    }
+    icon_label->setPixmap(large);
 }
 
 #include "design_scale.moc"
