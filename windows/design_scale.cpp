@@ -3,9 +3,11 @@
 #include "drawing_area.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QDialog>
 #include <QEvent>
 #include <QFont>
+#include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QGridLayout>
@@ -14,6 +16,8 @@
 #include <QMessageBox>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QProxyStyle>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QStyle>
@@ -258,20 +262,59 @@ private:
     std::unique_ptr<QTextLayout> layout;
 };
 
-// The button's picture, enlarged smoothly to the new icon size: an icon only
-// ever shrinks its pictures by itself.
+// The button's picture at the new icon size: the largest the icon holds,
+// enlarged smoothly where needed, as an icon only ever shrinks its pictures.
 QIcon scaled_icon(const QIcon &icon, QSize design_size, double factor, qreal pixel_ratio)
 {
-    const QPixmap design = icon.pixmap(design_size);
-    if (design.isNull())
+    const QSize size = scaled_limit(design_size, factor);
+    QPixmap large = icon.pixmap(size, pixel_ratio);
+    if (large.isNull())
         return icon;
-    const QSize pixels = (QSizeF(design_size) * factor * pixel_ratio).toSize();
-    QPixmap large = design.scaled(pixels, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    large.setDevicePixelRatio(pixel_ratio);
+    if (large.deviceIndependentSize().toSize() != size) {
+        large = large.scaled(size * pixel_ratio, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        large.setDevicePixelRatio(pixel_ratio);
+    }
     QIcon result;
     result.addPixmap(large);
     return result;
 }
+
+void scale_icon(QAbstractButton &button, double factor)
+{
+    if (button.icon().isNull())
+        return;
+    const QSize design_size = button.iconSize();
+    button.setIcon(scaled_icon(button.icon(), design_size, factor, button.devicePixelRatioF()));
+    button.setIconSize(scaled_limit(design_size, factor));
+}
+
+// Option buttons draw their circle at a size the style gives in pixels; in a
+// scaled window it grows with the caption beside it.
+class ScaledIndicators : public QProxyStyle
+{
+public:
+    ScaledIndicators(double factor, QObject *owner) : factor(factor) { setParent(owner); }
+
+    int pixelMetric(PixelMetric metric, const QStyleOption *option,
+                    const QWidget *widget) const override
+    {
+        const int size = QProxyStyle::pixelMetric(metric, option, widget);
+        switch (metric) {
+        case PM_ExclusiveIndicatorWidth:
+        case PM_ExclusiveIndicatorHeight:
+        case PM_IndicatorWidth:
+        case PM_IndicatorHeight:
+        case PM_RadioButtonLabelSpacing:
+        case PM_CheckBoxLabelSpacing:
+            return scaled(size, factor);
+        default:
+            return size;
+        }
+    }
+
+private:
+    double factor;
+};
 
 // Label7's size has a fraction (27.75 pt), which only a style sheet can give.
 QString scaled_style_sheet(QString sheet, double factor)
@@ -292,7 +335,8 @@ QString scaled_style_sheet(QString sheet, double factor)
     return result + sheet.mid(done);
 }
 
-void scale_control(QWidget &control, const QFont &design_font, double factor, QPoint offset)
+void scale_control(QWidget &control, const QFont &design_font, double factor, QPoint offset,
+                   QStyle *&indicators)
 {
     control.setGeometry(scaled_rect(control.geometry(), factor, offset));
     control.setFont(scaled_font(design_font, factor));
@@ -301,11 +345,13 @@ void scale_control(QWidget &control, const QFont &design_font, double factor, QP
 
     if (auto *frame = qobject_cast<QFrame *>(&control); frame && frame->frameShape() != QFrame::NoFrame)
         frame->setLineWidth(std::max(1, scaled(frame->lineWidth(), factor)));
-    if (auto *button = qobject_cast<QAbstractButton *>(&control); button && !button->icon().isNull()) {
-        const QSize design_size = button->iconSize();
-        button->setIcon(
-            scaled_icon(button->icon(), design_size, factor, button->devicePixelRatioF()));
-        button->setIconSize(scaled_limit(design_size, factor));
+    if (auto *button = qobject_cast<QAbstractButton *>(&control))
+        scale_icon(*button, factor);
+    if (qobject_cast<QRadioButton *>(&control) || qobject_cast<QCheckBox *>(&control)) {
+        // One style for the window, made when the first option button needs it.
+        if (!indicators)
+            indicators = new ScaledIndicators(factor, control.window());
+        control.setStyle(indicators);
     }
     if (auto *label = qobject_cast<QLabel *>(&control)) {
         if (!label->hasScaledContents() && !label->pixmap().isNull())
@@ -315,6 +361,49 @@ void scale_control(QWidget &control, const QFont &design_font, double factor, QP
     }
     if (auto *sheet = qobject_cast<DrawingArea *>(&control))
         sheet->set_scale(factor);
+}
+
+// A message box's icon, drawn anew at the larger size rather than blown up.
+void scale_message_icon(QMessageBox &box, double factor)
+{
+    auto *icon = box.findChild<QLabel *>(QStringLiteral("qt_msgboxex_icon_label"));
+    if (!icon || icon->pixmap().isNull())
+        return;
+    QStyle::StandardPixmap standard = QStyle::SP_MessageBoxInformation;
+    if (box.icon() == QMessageBox::Warning)
+        standard = QStyle::SP_MessageBoxWarning;
+    else if (box.icon() == QMessageBox::Critical)
+        standard = QStyle::SP_MessageBoxCritical;
+    else if (box.icon() == QMessageBox::Question)
+        standard = QStyle::SP_MessageBoxQuestion;
+    const qreal ratio = box.devicePixelRatioF();
+    const QSize size = (icon->pixmap().deviceIndependentSize() * factor).toSize();
+    QPixmap large = box.style()->standardIcon(standard, nullptr, &box).pixmap(size, ratio);
+    // An icon never grows its largest picture by itself.
+    if (large.deviceIndependentSize().toSize() != size) {
+        large = large.scaled(size * ratio, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        large.setDevicePixelRatio(ratio);
+    }
+    icon->setPixmap(large);
+}
+
+// A message box wraps its text once the box would grow past 500 pixels,
+// which leave about 400 for the text beside the icon: the text keeps as many
+// times more as the font has grown, within the 1000 pixels that a box may be
+// wide at most.
+void widen_message_text(QMessageBox &box, double factor)
+{
+    auto *text = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+    if (!text || !box.layout())
+        return;
+    const QFontMetrics metrics(text->font());
+    int natural = 0;
+    for (const QString &line : text->text().split(QLatin1Char('\n')))
+        natural = std::max(natural, metrics.horizontalAdvance(line));
+    box.layout()->activate();
+    const int beside = box.layout()->totalMinimumSize().width() - text->minimumSizeHint().width();
+    const int widest = std::min(box.screen()->availableGeometry().width() - 480, 1000);
+    text->setMinimumWidth(std::max(0, std::min({natural, scaled(400, factor), widest - beside})));
 }
 
 } // namespace
@@ -382,12 +471,13 @@ void scale_window(QWidget &window, double factor, QPoint offset)
     window.setMaximumSize(scaled_limit(maximum, factor));
     window.setFont(scaled_font(window.font(), factor));
 
+    QStyle *indicators = nullptr;
     for (qsizetype i = 0; i < controls.size(); ++i) {
         QWidget *control = controls[i];
         if (control->isWindow())
             continue;
         scale_control(*control, design_fonts[i], factor,
-                      control->parentWidget() == &window ? offset : QPoint());
+                      control->parentWidget() == &window ? offset : QPoint(), indicators);
     }
 }
 
@@ -418,37 +508,12 @@ void scale_box(QDialog &box, double factor)
             layout->setSpacing(scaled(layout->spacing(), factor));
         }
     }
-
-    // A message box's icon, drawn anew at the larger size rather than blown up.
-    auto *message = qobject_cast<QMessageBox *>(&box);
-    if (!message || message->icon() == QMessageBox::NoIcon)
-        return;
-    QStyle::StandardPixmap standard = QStyle::SP_MessageBoxInformation;
-    switch (message->icon()) {
-    case QMessageBox::Warning:
-        standard = QStyle::SP_MessageBoxWarning;
-        break;
-    case QMessageBox::Critical:
-        standard = QStyle::SP_MessageBoxCritical;
-        break;
-    case QMessageBox::Question:
-        standard = QStyle::SP_MessageBoxQuestion;
-        break;
-    default:
-        break;
+    for (QAbstractButton *button : box.findChildren<QAbstractButton *>())
+        scale_icon(*button, factor);
+    if (auto *message = qobject_cast<QMessageBox *>(&box)) {
+        scale_message_icon(*message, factor);
+        widen_message_text(*message, factor);
     }
-    auto *icon_label = box.findChild<QLabel *>(QStringLiteral("qt_msgboxex_icon_label"));
-    if (!icon_label || icon_label->pixmap().isNull())
-        return;
-    const qreal ratio = box.devicePixelRatioF();
-    const QSize size = (icon_label->pixmap().deviceIndependentSize() * factor).toSize();
-    QPixmap large = box.style()->standardIcon(standard, nullptr, &box).pixmap(size, ratio);
-    // An icon never grows its largest picture by itself.
-    if (large.deviceIndependentSize().toSize() != size) {
-        large = large.scaled(size * ratio, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        large.setDevicePixelRatio(ratio);
-    }
-    icon_label->setPixmap(large);
 }
 
 #include "design_scale.moc"
