@@ -8,9 +8,11 @@
 # bin/quendra, bin/report_bench, bin/first_frame, bin/screen_hash and
 # bin/engine_bench. The
 # script starts its own X server (Xvfb, 1920x1080) and its own print
-# scheduler (tests/cups/cups_harness.sh) and stops both again. It takes about
-# four minutes, one of them the idle minute. Exit status 0 when every target
-# is met, 1 when one is missed, 2 when something could not be measured.
+# scheduler (tests/cups/cups_harness.sh) and stops both again; for the rows
+# per screen size it starts one more X server per size (1280x1024, 1920x1080,
+# 3840x2160). It takes about nine minutes, five of them idle minutes. Exit
+# status 0 when every target is met, 1 when one is missed, 2 when something
+# could not be measured.
 set -euo pipefail
 
 if [ $# -ne 1 ] || [ ! -d "$1" ]; then
@@ -37,9 +39,11 @@ work=$(mktemp -d /tmp/quendra-bench.XXXXXX)
 cups_dir=$work/cups
 xvfb_pid=
 program_pid=
+size_xvfb_pid=
 cleanup() {
     [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null || true
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    [ -n "$size_xvfb_pid" ] && kill "$size_xvfb_pid" 2>/dev/null || true
     sh "$source_dir/tests/cups/cups_harness.sh" stop "$cups_dir" >/dev/null 2>&1 || true
     rm -rf "$work"
 }
@@ -184,6 +188,82 @@ sh "$source_dir/tests/cups/cups_harness.sh" start "$cups_dir" >/dev/null
     exit 2
 }
 read_values rep "$work/reports.txt"
+# 5. The design on screens of several sizes, each on its own X server: the
+# start-up, the idle minute and the resident set as in 2 and 3, and the
+# resident set once the report window of one screen report is open.
+# Arguments: the screen (WIDTHxHEIGHT), then the program's options. Writes
+# name=value lines to $work/size.txt.
+measure_size() {
+    local screen=$1 size_display=$display runs=() options program_before program_after
+    shift
+    while [ -e /tmp/.X11-unix/X$size_display ] || [ -e /tmp/.X$size_display-lock ]; do
+        size_display=$((size_display + 1))
+    done
+    Xvfb :$size_display -screen 0 "${screen}x24" -nolisten tcp >"$work/xvfb-size.log" 2>&1 &
+    size_xvfb_pid=$!
+    local -x DISPLAY=:$size_display
+    for _ in $(seq 100); do
+        xdotool getdisplaygeometry >/dev/null 2>&1 && break
+        sleep 0.1
+    done
+    for run in $(seq 0 10); do
+        "$bin/first_frame" -- "$bin/quendra" "$@" >"$work/start.txt" 2>"$work/start.err" || {
+            say "start-up on $screen failed: $(cat "$work/start.err")"
+            exit 2
+        }
+        read_values start "$work/start.txt"
+        [ "$run" -gt 0 ] && runs+=("$start_first_frame_ms")
+        sleep 0.3
+    done
+    "$bin/quendra" "$@" >"$work/quendra-size.log" 2>&1 &
+    program_pid=$!
+    options=$(timeout 20 xdotool search --sync --onlyvisible --name '^Programmoptionen$' | head -1) || {
+        say "the options window did not come up on $screen"
+        exit 2
+    }
+    xdotool windowfocus --sync "$options" key Return
+    sleep 2
+    if [ "$(for _ in 1 2 3; do "$bin/screen_hash"; sleep 1; done | sort -u | wc -l)" -lt 2 ]; then
+        say "the professor is not talking on $screen"
+        exit 2
+    fi
+    program_before=$(cpu_ticks "$program_pid")
+    sleep 60
+    program_after=$(cpu_ticks "$program_pid")
+    {
+        echo "first_frame_ms=$(printf '%s\n' "${runs[@]}" | median)"
+        awk -v t="$((program_after - program_before))" -v hz="$(getconf CLK_TCK)" \
+            'BEGIN { printf "idle_percent=%.3f\n", 100 * t / hz / 60 }'
+        echo "rss_idle_kib=$(resident_kib "$program_pid")"
+    } >"$work/size.txt"
+    # One screen report, typed as a visitor types it.
+    xdotool key space
+    timeout 20 xdotool search --sync --onlyvisible --name '^Eingabe$' >/dev/null
+    xdotool type --delay 20 24011973
+    xdotool key Return
+    sleep 1
+    xdotool type --delay 20 'Eva Muster'
+    xdotool key Return
+    if timeout 30 xdotool search --sync --onlyvisible --name '^Hier ist Ihre Quendra$' >/dev/null; then
+        sleep 1
+        echo "rss_report_kib=$(resident_kib "$program_pid")" >>"$work/size.txt"
+    fi
+    kill "$program_pid"
+    wait "$program_pid" 2>/dev/null || true
+    program_pid=
+    kill "$size_xvfb_pid"
+    wait "$size_xvfb_pid" 2>/dev/null || true
+    size_xvfb_pid=
+}
+size_rows=()
+for size in "1280x1024 --originalgroesse" 1280x1024 1920x1080 3840x2160; do
+    say "screen $size: start-up, an idle minute, one report"
+    # shellcheck disable=SC2086
+    measure_size $size
+    read_values size "$work/size.txt"
+    size_rows+=("$size|$size_first_frame_ms|$size_idle_percent|$size_rss_idle_kib|${size_rss_report_kib:-0}")
+    unset size_rss_report_kib
+done
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 
 # The table.
@@ -255,4 +335,18 @@ row "accepted name to job handed to CUPS: 95th percentile / max" \
 row "first printed report (printer looked up first)" "$(ms "$rep_first_print_ms")" "-" "-"
 row "jobs the scheduler received" "$rep_jobs_added" "$rep_printed_reports" \
     "$([ "$rep_jobs_added" -eq "$rep_printed_reports" ] && echo yes || echo no)"
+for entry in "${size_rows[@]}"; do
+    IFS='|' read -r size first_frame idle rss_idle rss_report <<<"$entry"
+    size=${size/--originalgroesse/original size}
+    row "$size: start-up to first painted frame (median of 10)" "$(ms "$first_frame")" \
+        "< 300 ms" "$(below "$first_frame" 300)"
+    row "$size: idle CPU over 60 s of speech" "$idle % of one core" "< 1 %" "$(below "$idle" 1)"
+    if [ "$rss_report" -gt 0 ]; then
+        report_rss=$(mib "$rss_report") report_met=$(below "$rss_report" $((150 * 1024)))
+    else
+        report_rss="not measured: no report window" report_met=no
+    fi
+    row "$size: resident set after the idle minute / with the report window open" \
+        "$(mib "$rss_idle") / $report_rss" "< 150 MiB" "$report_met"
+done
 exit $missed
