@@ -21,8 +21,9 @@ run_packages=(
 # end-to-end tests; two Wayland compositors (sway, and cage, which needs
 # Xwayland to start), a keyboard robot, a screenshot tool, jq to read sway's
 # window tree and ImageMagick to look at the screenshots for the Wayland
-# tests; a private CUPS scheduler and the PDF tools to read back printed
-# pages, clang's fuzzer runtime, and dpkg-dev for the package build.
+# tests and at the professor's size on a large screen; a private CUPS
+# scheduler and the PDF tools to read back printed pages, clang's fuzzer
+# runtime, and dpkg-dev for the package build.
 test_packages=(
     xvfb xauth xdotool x11-utils
     sway cage xwayland wtype grim jq imagemagick
