@@ -80,7 +80,8 @@ public:
         auto *label = static_cast<QLabel *>(watched);
         const QPixmap picture = label->pixmap();
         if (picture.isNull()) {
-            QPainter(label).fillRect(label->rect(), label->palette().brush(label->backgroundRole()));
+            QPainter(label).fillRect(label->rect(),
+                                     label->palette().brush(label->backgroundRole()));
             return true;
         }
         const QPixmap &large = enlarged(picture, label->devicePixelRatioF());
@@ -250,8 +251,7 @@ private:
         if (!grows)
             return inside;
         // A pixel around the glyphs for their smoothed edges.
-        return changed.toAlignedRect().adjusted(-2, -2, 2, 2).translated(inside.topLeft()) &
-               inside;
+        return changed.toAlignedRect().adjusted(-2, -2, 2, 2).translated(inside.topLeft()) & inside;
     }
 
     QLabel *label;
@@ -326,8 +326,8 @@ QString scaled_style_sheet(QString sheet, double factor)
     for (const QRegularExpressionMatch &match : font_size.globalMatch(sheet)) {
         const double size = match.captured(1).toDouble() * factor;
         result += sheet.mid(done, match.capturedStart() - done);
-        result += QStringLiteral("font-size: %1%2")
-                      .arg(QString::number(size, 'g', 6), match.captured(2));
+        result +=
+            QStringLiteral("font-size: %1%2").arg(QString::number(size, 'g', 6), match.captured(2));
         done = match.capturedEnd();
     }
     if (done == 0)
@@ -343,7 +343,8 @@ void scale_control(QWidget &control, const QFont &design_font, double factor, QP
     if (!control.styleSheet().isEmpty())
         control.setStyleSheet(scaled_style_sheet(control.styleSheet(), factor));
 
-    if (auto *frame = qobject_cast<QFrame *>(&control); frame && frame->frameShape() != QFrame::NoFrame)
+    if (auto *frame = qobject_cast<QFrame *>(&control);
+        frame && frame->frameShape() != QFrame::NoFrame)
         frame->setLineWidth(std::max(1, scaled(frame->lineWidth(), factor)));
     if (auto *button = qobject_cast<QAbstractButton *>(&control))
         scale_icon(*button, factor);

@@ -55,7 +55,6 @@ public:
     explicit Quendra(QuendraSetup setup = {}, QWidget *parent = nullptr);
     ~Quendra() override;
 
-
     /// The screen report: entry, figures, drawing, then the report window.
     void a_bildschirm();
     /// The printed report: entry (or the kept one for a reprint), figures, one page.

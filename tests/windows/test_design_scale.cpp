@@ -36,8 +36,14 @@ QRect where(const QImage &image, bool (*match)(QRgb))
     return QRectF(box.topLeft() / ratio, box.size() / ratio).toAlignedRect();
 }
 
-bool dark(QRgb pixel) { return qGray(pixel) < 128; }
-bool red(QRgb pixel) { return qRed(pixel) > 200 && qGreen(pixel) < 60; }
+bool dark(QRgb pixel)
+{
+    return qGray(pixel) < 128;
+}
+bool red(QRgb pixel)
+{
+    return qRed(pixel) > 200 && qGreen(pixel) < 60;
+}
 
 // Every edge within slack pixels of the expected one.
 bool near(const QRect &actual, const QRect &expected, int slack = 1)
@@ -50,7 +56,12 @@ bool near(const QRect &actual, const QRect &expected, int slack = 1)
 
 QByteArray text(const QRect &r)
 {
-    return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height()).toUtf8();
+    return QStringLiteral("%1,%2 %3x%4")
+        .arg(r.x())
+        .arg(r.y())
+        .arg(r.width())
+        .arg(r.height())
+        .toUtf8();
 }
 
 } // namespace
@@ -173,7 +184,8 @@ void TestDesignScale::typed_bubble_shows_what_a_whole_drawing_shows()
 {
     // Two bubbles at twice their size: one typed into a character at a time,
     // one given the whole sentence at once. The sentence wraps once.
-    const QString sentence = QStringLiteral("Ich kann Dir sagen an welchem Wochentag Du geboren wurdest,");
+    const QString sentence =
+        QStringLiteral("Ich kann Dir sagen an welchem Wochentag Du geboren wurdest,");
     QWidget window;
     window.resize(450, 200);
     QLabel *bubbles[2];
@@ -269,7 +281,8 @@ void TestDesignScale::boxes()
         return box.findChild<QLabel *>(QStringLiteral("qt_msgboxex_icon_label"))->pixmap();
     };
     if (icon > 0) {
-        QCOMPARE(icon_of(*large).deviceIndependentSize(), icon_of(*plain).deviceIndependentSize() * 2);
+        QCOMPARE(icon_of(*large).deviceIndependentSize(),
+                 icon_of(*plain).deviceIndependentSize() * 2);
         QCOMPARE(static_cast<QMessageBox &>(*large).icon(), QMessageBox::Icon(icon));
     }
 }
