@@ -67,6 +67,8 @@ fi
 work=$(mktemp -d "${TMPDIR:-/tmp}/quendra-e2e.XXXXXX")
 # shellcheck source=../support/x_session.sh
 source "$here/../support/x_session.sh"
+# shellcheck source=../support/design_point.sh
+source "$here/../support/design_point.sh"
 own_cups=
 
 cleanup() {
@@ -195,12 +197,15 @@ window_position() {
     xdotool getwindowgeometry "$1" | sed -n 's/^ *Position: \([0-9-]*\),\([0-9-]*\).*/\1 \2/p'
 }
 
-# Clicks at ($2,$3) relative to window $1.
+# Clicks at the point ($2,$3) of the design of window $1, as large as the
+# program draws it on this screen; $4 "main" for the main window.
 click_in() {
-    local x y
+    local x y dx dy width height
     read -r x y < <(window_position "$1")
     [ -n "$x" ] || fail "window $1 has no position"
-    xdotool mousemove $((x + $2)) $((y + $3)) click 1
+    read -r width height < <(xdotool getdisplaygeometry)
+    read -r dx dy < <(design_point "$width" "$height" "$2" "$3" "${4:-}")
+    xdotool mousemove $((x + dx)) $((y + dy)) click 1
 }
 
 # --- The run -------------------------------------------------------------
@@ -317,7 +322,7 @@ fi
 
 step "clicking \"X\" and answering Return"
 # Label1 ("X") is 33x33 at (312,320) of the main window.
-click_in "$main" $((312 + 16)) $((320 + 16))
+click_in "$main" $((312 + 16)) $((320 + 16)) main
 wait_for_focus "$exit_title" 20 >/dev/null
 shot 09-exit-question
 xdotool key Return
