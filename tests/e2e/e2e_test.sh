@@ -69,6 +69,8 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/quendra-e2e.XXXXXX")
 source "$here/../support/x_session.sh"
 # shellcheck source=../support/design_point.sh
 source "$here/../support/design_point.sh"
+# shellcheck source=../support/program_end.sh
+source "$here/../support/program_end.sh"
 own_cups=
 
 cleanup() {
@@ -139,12 +141,6 @@ start_x_server
 echo "display $DISPLAY"
 
 # --- Looking at the screen -----------------------------------------------
-program_alive() {
-    [ -n "$program_pid" ] || return 1
-    local state
-    state=$(awk '{print $3}' "/proc/$program_pid/stat" 2>/dev/null) || return 1
-    [ -n "$state" ] && [ "$state" != Z ]
-}
 
 window_with_title() {
     program_windows | awk -F '\t' -v t="$1" '$2 == t { print $1; exit }'
@@ -327,19 +323,7 @@ wait_for_focus "$exit_title" 20 >/dev/null
 shot 09-exit-question
 xdotool key Return
 
-status=
-deadline=$((SECONDS + 20))
-while [ "$SECONDS" -le "$deadline" ]; do
-    if ! program_alive; then
-        status=0
-        wait "$program_pid" || status=$?
-        program_pid=
-        break
-    fi
-    sleep 0.1
-done
-[ -n "$status" ] || fail "the program still runs 20 s after Yes in the exit question"
-[ "$status" -eq 0 ] || fail "the program ended with status $status after Yes, expected 0"
+expect_clean_end
 
 jobs=$(new_jobs)
 [ "$(grep -c . <<<"$jobs" || true)" -eq 1 ] ||

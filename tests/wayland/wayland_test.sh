@@ -82,13 +82,8 @@ screen_height=1024
 work=$(mktemp -d "${TMPDIR:-/tmp}/quendra-wayland.XXXXXX")
 compositor_pid=
 program_pid=
-
-program_alive() {
-    [ -n "$program_pid" ] || return 1
-    local state
-    state=$(awk '{print $3}' "/proc/$program_pid/stat" 2>/dev/null) || return 1
-    [ -n "$state" ] && [ "$state" != Z ]
-}
+# shellcheck source=../support/program_end.sh
+source "$here/../support/program_end.sh"
 
 cleanup() {
     local status=$?
@@ -324,18 +319,7 @@ end_with_exit_question() {
     wait_for_focus "$exit_title" 20 >/dev/null
     shot 09-exit-question
     key Return
-    local status='' deadline=$((SECONDS + 20))
-    while [ "$SECONDS" -le "$deadline" ]; do
-        if ! program_alive; then
-            status=0
-            wait "$program_pid" || status=$?
-            program_pid=
-            break
-        fi
-        sleep 0.1
-    done
-    [ -n "$status" ] || fail "the program still runs 20 s after Yes in the exit question"
-    [ "$status" -eq 0 ] || fail "the program ended with status $status after Yes, expected 0"
+    expect_clean_end
 }
 
 # --- The run -------------------------------------------------------------
