@@ -262,18 +262,25 @@ private:
     std::unique_ptr<QTextLayout> layout;
 };
 
-// The button's picture at the new icon size: the largest the icon holds,
-// enlarged smoothly where needed, as an icon only ever shrinks its pictures.
-QIcon scaled_icon(const QIcon &icon, QSize design_size, double factor, qreal pixel_ratio)
+// An icon's picture at size: the largest the icon holds, enlarged smoothly
+// where needed, as an icon only ever shrinks its pictures.
+QPixmap pixmap_at(const QIcon &icon, QSize size, qreal pixel_ratio, Qt::AspectRatioMode mode)
 {
-    const QSize size = scaled_limit(design_size, factor);
     QPixmap large = icon.pixmap(size, pixel_ratio);
-    if (large.isNull())
-        return icon;
-    if (large.deviceIndependentSize().toSize() != size) {
-        large = large.scaled(size * pixel_ratio, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    if (!large.isNull() && large.deviceIndependentSize().toSize() != size) {
+        large = large.scaled(size * pixel_ratio, mode, Qt::SmoothTransformation);
         large.setDevicePixelRatio(pixel_ratio);
     }
+    return large;
+}
+
+// The button's picture at the new icon size.
+QIcon scaled_icon(const QIcon &icon, QSize design_size, double factor, qreal pixel_ratio)
+{
+    const QPixmap large =
+        pixmap_at(icon, scaled_limit(design_size, factor), pixel_ratio, Qt::KeepAspectRatio);
+    if (large.isNull())
+        return icon;
     QIcon result;
     result.addPixmap(large);
     return result;
@@ -379,13 +386,8 @@ void scale_message_icon(QMessageBox &box, double factor)
         standard = QStyle::SP_MessageBoxQuestion;
     const qreal ratio = box.devicePixelRatioF();
     const QSize size = (icon->pixmap().deviceIndependentSize() * factor).toSize();
-    QPixmap large = box.style()->standardIcon(standard, nullptr, &box).pixmap(size, ratio);
-    // An icon never grows its largest picture by itself.
-    if (large.deviceIndependentSize().toSize() != size) {
-        large = large.scaled(size * ratio, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        large.setDevicePixelRatio(ratio);
-    }
-    icon->setPixmap(large);
+    icon->setPixmap(pixmap_at(box.style()->standardIcon(standard, nullptr, &box), size, ratio,
+                              Qt::IgnoreAspectRatio));
 }
 
 // A message box wraps its text once the box would grow past 500 pixels,
