@@ -42,6 +42,7 @@ class TestWindowDefinitions : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init();
 
     void main_window();
@@ -67,11 +68,14 @@ private:
     std::unique_ptr<Dialog> dialog;
 };
 
+void TestWindowDefinitions::initTestCase()
+{
+    // uic leaves the control pointers uninitialised until setupUi runs.
+    main_ui.setupUi(&host);
+}
+
 void TestWindowDefinitions::init()
 {
-    if (main_ui.Prof == nullptr) {
-        main_ui.setupUi(&host);
-    }
     dialog = std::make_unique<Dialog>();
 }
 
