@@ -49,6 +49,55 @@ const std::vector<OptionRow> &option_rows()
     return rows;
 }
 
+/// One of Qt's own application options, which Qt reads from the same
+/// command line when the application object is made.
+struct QtOption
+{
+    const char *name;
+    bool takes_value;
+};
+
+// Qt's documented options (QGuiApplication, QApplication, and those of the
+// X11 platform); a session manager restarts a program with -session.
+constexpr QtOption qt_options[] = {
+    {"platform", true},
+    {"platformpluginpath", true},
+    {"platformtheme", true},
+    {"plugin", true},
+    {"qwindowgeometry", true},
+    {"qwindowicon", true},
+    {"qwindowtitle", true},
+    {"session", true},
+    {"style", true},
+    {"stylesheet", true},
+    {"display", true},
+    {"geometry", true},
+    {"title", true},
+    {"icon", true},
+    {"name", true},
+    {"visual", true},
+    {"reverse", false},
+    {"widgetcount", false},
+    {"nograb", false},
+    {"dograb", false},
+    {"sync", false},
+    {"qmljsdebugger", false},
+};
+
+/// The Qt option that argument names, if any: "-platform", "--style=fusion".
+const QtOption *qt_option(const QString &argument)
+{
+    if (!argument.startsWith(QLatin1Char('-')))
+        return nullptr;
+    QStringView name = QStringView(argument).mid(argument.startsWith(QStringLiteral("--")) ? 2 : 1);
+    name = name.left(name.indexOf(QLatin1Char('=')));
+    for (const QtOption &option : qt_options) {
+        if (name == QLatin1String(option.name))
+            return &option;
+    }
+    return nullptr;
+}
+
 QString dashed(const QString &name)
 {
     return (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
@@ -82,6 +131,9 @@ QString help_text()
         "--ausdruck und --lotto legen diese Wahl fest, und das Fenster erscheint\n"
         "nicht; was nicht angegeben ist, bleibt bei der Voreinstellung (Anzeige am\n"
         "Bildschirm, Österreich 6 aus 45).\n"
+        "\n"
+        "Die üblichen Optionen von Qt, etwa -platform, -display, -style oder\n"
+        "-session, gehen unverändert an Qt.\n"
         "\n"
         "Optionen:\n");
     for (std::size_t i = 0; i < option_rows().size(); ++i)
@@ -117,8 +169,29 @@ const OptionRow *row_named(const QString &name)
 
 } // namespace
 
-CommandLine parse_command_line(const QStringList &arguments)
+CommandLine parse_command_line(const QStringList &all_arguments)
 {
+    // Qt's own options are Qt's to read; only the rest is ours.
+    QStringList arguments;
+    StartOptions options;
+    for (qsizetype i = 0; i < all_arguments.size(); ++i) {
+        const QString &argument = all_arguments[i];
+        const QtOption *option = i > 0 ? qt_option(argument) : nullptr;
+        if (!option) {
+            arguments.append(argument);
+            continue;
+        }
+        const qsizetype equals = argument.indexOf(QLatin1Char('='));
+        QString value = equals < 0 ? QString() : argument.mid(equals + 1);
+        if (option->takes_value && equals < 0) {
+            if (i + 1 == all_arguments.size())
+                return error(QStringLiteral("%1 braucht einen Wert.").arg(quoted(argument)));
+            value = all_arguments[++i];
+        }
+        if (qstrcmp(option->name, "display") == 0)
+            options.display = value;
+    }
+
     QCommandLineParser parser;
     for (const OptionRow &row : option_rows())
         parser.addOption(QCommandLineOption(row.names, row.description, row.value_name));
@@ -170,7 +243,6 @@ CommandLine parse_command_line(const QStringList &arguments)
                                   quoted(option + QLatin1Char(' ') + values[1])));
     }
 
-    StartOptions options;
     const bool screen = parser.isSet(QStringLiteral("anzeige"));
     const bool printer = parser.isSet(QStringLiteral("ausdruck"));
     if (screen && printer)

@@ -22,6 +22,7 @@ struct StartOptions
     std::optional<bool> printout;       // --ausdruck (true) or --anzeige (false)
     std::optional<int> lottery_variant; // --lotto 45 or 49
     bool original_size = false;         // --originalgroesse: the design at 800 x 588
+    QString display;                    // Qt's -display, the X display asked for
 
     /// True when the options window is to be preset and skipped.
     bool presets_options() const { return printout.has_value() || lottery_variant.has_value(); }
@@ -37,5 +38,6 @@ struct CommandLineAnswer
 
 using CommandLine = std::variant<StartOptions, CommandLineAnswer>;
 
-/// Reads the program's arguments, the program's own name first.
+/// Reads the program's arguments, the program's own name first. Qt's own
+/// options (-platform, -display, -style, -session, ...) are left to Qt.
 CommandLine parse_command_line(const QStringList &arguments);

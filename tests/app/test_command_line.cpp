@@ -16,6 +16,8 @@ private slots:
     void help();
     void original_size_data();
     void original_size();
+    void qt_options_data();
+    void qt_options();
 };
 
 namespace {
@@ -80,6 +82,8 @@ void TestCommandLine::arguments_data()
     QTest::newRow("screen and printer")
         << "--ausdruck --lotto 45 --anzeige" << 2
         << error("„--anzeige“ und „--ausdruck“ schließen einander aus.") << -1 << 0;
+    QTest::newRow("Qt's option without its value")
+        << "--anzeige -platform" << 2 << error("„-platform“ braucht einen Wert.") << -1 << 0;
     QTest::newRow("a stray argument")
         << "--anzeige 45" << 2 << error("Unerwartetes Argument „45“.") << -1 << 0;
 }
@@ -158,6 +162,37 @@ void TestCommandLine::original_size()
     QVERIFY(options);
     QTEST(options->original_size, "original");
     QTEST(options->presets_options(), "presets");
+}
+
+void TestCommandLine::qt_options_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("display");
+
+    QTest::newRow("-platform with its value") << "-platform offscreen --ausdruck"
+                                              << "";
+    QTest::newRow("a session manager's restart") << "--anzeige -session 1a2b3c_4"
+                                                 << "";
+    QTest::newRow("-style=, --style, -reverse")
+        << "-style=fusion --style fusion -reverse --lotto 49"
+        << "";
+    QTest::newRow("-display") << "-display :7 --anzeige"
+                              << ":7";
+    QTest::newRow("--display=") << "--display=:8 -qwindowgeometry 640x480+0+0"
+                                << ":8";
+    // The value is Qt's even when it looks like one of ours.
+    QTest::newRow("a value like an option") << "-qwindowtitle --vollbild"
+                                            << "";
+}
+
+void TestCommandLine::qt_options()
+{
+    QFETCH(QString, line);
+    const CommandLine result = parse(line);
+    const auto *options = std::get_if<StartOptions>(&result);
+    if (!options)
+        QFAIL(qPrintable(std::get<CommandLineAnswer>(result).text));
+    QTEST(options->display, "display");
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)
