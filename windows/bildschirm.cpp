@@ -12,6 +12,7 @@ bildschirm::bildschirm(QWidget *parent)
       ui(std::make_unique<Ui::bildschirm>())
 {
     ui->setupUi(this);
+    keep_placement(*this);
     connect(ui->Command1, &QPushButton::clicked, this, &QDialog::accept);
     connect(ui->Command2, &QPushButton::clicked, this, &bildschirm::print_requested);
 }
@@ -32,12 +33,6 @@ bool bildschirm::event(QEvent *event)
     if (event->type() == QEvent::WindowActivate)
         ui->Command1->setFocus(Qt::ActiveWindowFocusReason);
     return QDialog::event(event);
-}
-
-void bildschirm::showEvent(QShowEvent *event)
-{
-    QDialog::showEvent(event);
-    pin_at_first_show(*this);
 }
 
 void bildschirm::closeEvent(QCloseEvent *event)

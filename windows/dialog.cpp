@@ -8,6 +8,7 @@
 Dialog::Dialog(QWidget *parent) : QDialog(parent), ui(std::make_unique<Ui::Dialog>())
 {
     ui->setupUi(this);
+    keep_placement(*this);
     // A fixed dialog frame with a title bar, but no system menu and no close,
     // minimise or maximise button.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -72,12 +73,6 @@ bool Dialog::event(QEvent *event)
         ui->Command1->setFocus(Qt::ActiveWindowFocusReason);
     }
     return QDialog::event(event);
-}
-
-void Dialog::showEvent(QShowEvent *event)
-{
-    QDialog::showEvent(event);
-    pin_at_first_show(*this);
 }
 
 void Dialog::closeEvent(QCloseEvent *event)

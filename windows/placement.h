@@ -2,9 +2,12 @@
 
 class QWidget;
 
-/// Keeps a dialog where it is from its first show on. Qt centres a dialog
-/// by itself at every show until the program has moved it, and a drag with
-/// the window manager does not count as such a move: the window would jump
-/// back to the centre at each show. Pinned here, it opens centred the first
-/// time and then where the user left it. Call from showEvent.
-void pin_at_first_show(QWidget &window);
+/// Places a dialog where the design puts it: centred on its screen, frame
+/// and title bar included, and wholly on it, when first shown; after that
+/// where its frame stood when it was last hidden, so a window that the user
+/// dragged opens where the user left it. Positions are the frame's, as the
+/// window system reports them; the frame's size is known only once the
+/// window manager has framed the window, so the first placement is set
+/// right once then. Call once, before the first show. On Wayland the
+/// compositor places windows and this changes nothing.
+void keep_placement(QWidget &window);

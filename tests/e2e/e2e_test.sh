@@ -9,8 +9,13 @@
 #   printout  "Ausdruck" chosen in the options window; a key, date and name
 #             print the page at once and no report window ever opens; "X" and
 #             Return end the program with status 0.
+#   placement on an 800 x 600 screen with a window manager (openbox): the
+#             options window and the report window open centred on the
+#             screen, frame included; dragged by the window manager, the
+#             report window opens where it was left at each later report.
+#             After the end no lock or socket is left behind.
 #
-# usage: e2e_test.sh screen|printout CMAKE BUILD_DIR SHOTS_DIR
+# usage: e2e_test.sh screen|printout|placement CMAKE BUILD_DIR SHOTS_DIR
 #
 # The printer: with QUENDRA_CUPS_DIR and the client variables of
 # tests/cups/cups_harness.sh set (the ctest fixture quendra_cups), the jobs go
@@ -23,21 +28,21 @@ cmake=${2:-}
 build=${3:-}
 shots=${4:-}
 case "$mode" in
-screen | printout) ;;
+screen | printout | placement) ;;
 *)
-    echo "usage: $0 screen|printout CMAKE BUILD_DIR SHOTS_DIR" >&2
+    echo "usage: $0 screen|printout|placement CMAKE BUILD_DIR SHOTS_DIR" >&2
     exit 2
     ;;
 esac
 if [ -z "$cmake" ] || [ ! -d "$build" ] || [ -z "$shots" ]; then
-    echo "usage: $0 screen|printout CMAKE BUILD_DIR SHOTS_DIR" >&2
+    echo "usage: $0 screen|printout|placement CMAKE BUILD_DIR SHOTS_DIR" >&2
     exit 2
 fi
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 harness=$here/../cups/cups_harness.sh
 
-for tool in Xvfb xdotool lpstat pdfinfo pdftotext; do
+for tool in Xvfb xdotool xprop xwininfo openbox lpstat pdfinfo pdftotext; do
     if ! command -v "$tool" >/dev/null; then
         echo "SKIP: $tool is not installed"
         exit 77
@@ -73,8 +78,10 @@ source "$here/../support/design_point.sh"
 source "$here/../support/program_end.sh"
 own_cups=
 
+openbox_pid=
 cleanup() {
     local status=$?
+    [ -z "$openbox_pid" ] || kill "$openbox_pid" 2>/dev/null || true
     end_x_session
     if [ -n "$own_cups" ]; then
         sh "$harness" stop "$own_cups" >/dev/null 2>&1 || true
@@ -137,7 +144,15 @@ prefix=$work/prefix
 # A free display chosen by the server itself; it writes the number to fd 3
 # once it accepts connections.
 step "starting Xvfb"
-start_x_server
+if [ "$mode" = placement ]; then
+    # The design's own screen, and a window manager that frames the windows.
+    start_x_server 800x600
+    openbox >"$work/openbox.log" 2>&1 &
+    openbox_pid=$!
+    sleep 1
+else
+    start_x_server
+fi
 echo "display $DISPLAY"
 
 # --- Looking at the screen -----------------------------------------------
@@ -204,6 +219,32 @@ click_in() {
     xdotool mousemove $((x + dx)) $((y + dy)) click 1
 }
 
+# The frame of window $1 as the X server has it: "X Y WIDTH HEIGHT". (xdotool
+# adds the frame's offset to a framed window's position once too often.)
+frame_geometry() {
+    local x y w h l r t b
+    read -r x y w h < <(xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $4 }
+        /Absolute upper-left Y/ { y = $4 } /Width:/ { w = $2 } /Height:/ { h = $2 }
+        END { print x, y, w, h }')
+    # _NET_FRAME_EXTENTS(CARDINAL) = left, right, top, bottom
+    read -r l r t b < <(xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.*= //p' | tr -d ,)
+    [ -n "$b" ] || fail "window $1 has no frame"
+    echo "$((x - l)) $((y - t)) $((w + l + r)) $((h + t + b))"
+}
+
+# Fails unless the frame of window $1 (titled $2) is centred on the screen,
+# to the pixel, and wholly on it.
+expect_centred() {
+    local x y w h width height
+    read -r x y w h < <(frame_geometry "$1")
+    read -r width height < <(xdotool getdisplaygeometry)
+    echo "$2: frame at $x,$y, ${w}x$h"
+    [ $((2 * x + w - width)) -ge -1 ] && [ $((2 * x + w - width)) -le 1 ] &&
+        [ $((2 * y + h - height)) -ge -1 ] && [ $((2 * y + h - height)) -le 1 ] ||
+        fail "$2 is not centred: frame at $x,$y, ${w}x$h on a ${width}x$height screen"
+    [ "$x" -ge 0 ] && [ "$y" -ge 0 ] || fail "$2 reaches off the screen"
+}
+
 # --- The run -------------------------------------------------------------
 step "starting the installed program from another directory"
 mkdir "$work/elsewhere"
@@ -214,12 +255,16 @@ options=$(wait_for_focus "$options_title" 30)
 [ -n "$(program_windows | awk -F '\t' -v p="$main_title_prefix" 'index($2, p) == 1')" ] ||
     fail "the options window is up but no main window \"$main_title_prefix …\""
 main=$(program_windows | awk -F '\t' -v p="$main_title_prefix" 'index($2, p) == 1 { print $1; exit }')
+if [ "$mode" = placement ]; then
+    sleep 0.5
+    expect_centred "$options" "the options window"
+fi
 read -r main_x main_y < <(window_position "$main")
 [ "$main_x $main_y" = "0 0" ] || fail "the main window starts at $main_x,$main_y, not at 0,0"
 sleep 0.5 # let the first face and the window contents settle for the picture
 shot 01-options
 
-if [ "$mode" = screen ]; then
+if [ "$mode" != printout ]; then
     step "confirming the defaults with Return"
     xdotool key Return
 else
@@ -237,6 +282,53 @@ wait_for_main_focus 20
 # The professor types his first sentence, ten characters a second.
 sleep 2.5
 shot 03-professor-speaking
+
+# One report for the screen: a key, the date, the name; prints the report
+# window's id once it has the focus.
+screen_report() {
+    local box
+    xdotool key space
+    box=$(wait_for_focus "$prompt_title" 20)
+    xdotool type --delay 30 "$birth_date"
+    xdotool key Return
+    wait_for_focus "$prompt_title" 20 "$box" >/dev/null
+    xdotool type --delay 30 "$visitor"
+    xdotool key Return
+    wait_for_focus "$report_title" 30
+}
+
+if [ "$mode" = placement ]; then
+    step "the first report window opens centred"
+    report=$(screen_report)
+    sleep 0.5
+    expect_centred "$report" "the report window"
+    step "dragged by the window manager, it opens there again at each report"
+    xdotool windowmove "$report" 40 60
+    sleep 1
+    read -r left_x left_y _ < <(frame_geometry "$report")
+    shot 07-report-dragged
+    for round in 1 2; do
+        xdotool key alt+d
+        wait_for_main_focus 20
+        report=$(screen_report)
+        sleep 0.5
+        read -r x y _ < <(frame_geometry "$report")
+        echo "report $((round + 1)): frame at $x,$y"
+        [ "$x $y" = "$left_x $left_y" ] ||
+            fail "report $((round + 1)) opened at $x,$y, not where it was left ($left_x,$left_y)"
+    done
+    shot 08-report-where-left
+    xdotool key alt+d
+    wait_for_main_focus 20
+    click_in "$main" $((312 + 16)) $((320 + 16)) main
+    wait_for_focus "$exit_title" 20 >/dev/null
+    xdotool key Return
+    expect_clean_end
+    left=$(find "$XDG_RUNTIME_DIR" -name 'quendra-*')
+    [ -z "$left" ] || fail "the normal end left behind: $left"
+    echo "PASS (placement): centred, reopened where left twice, nothing left behind"
+    exit 0
+fi
 
 step "a key on the main window starts an analysis"
 xdotool key space
