@@ -4,6 +4,7 @@
 #include "design_scale.h"
 #include "dialog.h"
 #include "keyboard_focus.h"
+#include "program_state.h"
 #include "quendra.h"
 #include "single_instance.h"
 
@@ -12,7 +13,6 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QScreen>
-#include <QToolTip>
 #include <QTranslator>
 
 #include <cstdio>
@@ -32,7 +32,7 @@ QStringList arguments_of(int argc, char *argv[])
 int main(int argc, char *argv[])
 {
     // Read before Qt connects to a display, so that help, version and errors
-    // need none.
+    // need none. Qt's own options are left for Qt.
     const CommandLine command_line = parse_command_line(arguments_of(argc, argv));
     if (const auto *answer = std::get_if<CommandLineAnswer>(&command_line)) {
         std::fputs(answer->text.toUtf8().constData(), answer->status == 0 ? stdout : stderr);
@@ -40,8 +40,14 @@ int main(int argc, char *argv[])
     }
     const StartOptions &options = std::get<StartOptions>(command_line);
 
-    // A second start ends before it connects to the display.
-    SingleInstance instance;
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quendra"));
+    QApplication::setApplicationVersion(QStringLiteral(QUENDRA_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("org.example.quendra"));
+
+    // One Quendra per user and display; a second start ends before it shows
+    // anything.
+    SingleInstance instance(instance_display(options.display));
     if (!instance.claim()) {
         std::fputs("quendra: Quendra läuft auf dieser Anzeige bereits; das laufende Programm "
                    "bleibt, wie es ist.\n",
@@ -49,11 +55,17 @@ int main(int argc, char *argv[])
         return already_running_status;
     }
 
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quendra"));
-    QApplication::setApplicationVersion(QStringLiteral(QUENDRA_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("org.example.quendra"));
-    instance.listen();
+    // The design fills the screen it starts on, unless asked to keep its
+    // size. Qt draws it larger, from the first window on.
+    QuendraSetup setup;
+    setup.design_scale =
+        options.original_size ? 1.0 : design_scale(QGuiApplication::primaryScreen());
+    apply_design_scale(setup.design_scale);
+    // The end skips every destructor, so the lock and socket go first.
+    setup.end_program = [&instance](int status) {
+        instance.release();
+        end_process(status);
+    };
 
     // The windows name the classic Windows faces; use their metric twins here.
     QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
@@ -66,12 +78,6 @@ int main(int argc, char *argv[])
                        QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qt_german);
 
-    // The design fills the screen it starts on, unless asked to keep its
-    // size; the tooltips grow with it.
-    QuendraSetup setup;
-    setup.design_scale =
-        options.original_size ? 1.0 : design_scale(QGuiApplication::primaryScreen());
-    QToolTip::setFont(scaled_font(QToolTip::font(), setup.design_scale));
     Quendra window(setup);
     // Options from the command line: the options window is preset and never
     // shown, so a stand starts without anyone at the keyboard.

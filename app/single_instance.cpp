@@ -1,55 +1,78 @@
 #include "single_instance.h"
 
 #include <QDir>
+#include <QGuiApplication>
 #include <QLocalSocket>
 #include <QStandardPaths>
 
 namespace {
 
-/// The display as part of a file name: "wayland-0", ":1" becomes "_1".
-QString display_key()
+QString file_name_part(QString text)
 {
-    QString display = qEnvironmentVariable("WAYLAND_DISPLAY");
-    if (display.isEmpty())
-        display = qEnvironmentVariable("DISPLAY");
-    if (display.isEmpty())
-        display = QStringLiteral("ohne-anzeige");
-    for (QChar &c : display) {
+    for (QChar &c : text) {
         if (!c.isLetterOrNumber() && c != QLatin1Char('-') && c != QLatin1Char('.'))
             c = QLatin1Char('_');
     }
-    return display;
-}
-
-QString instance_base_path()
-{
-    // The runtime folder belongs to the user alone, so the display is the
-    // rest of the key.
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    return QDir(folder).filePath(QStringLiteral("quendra-") + display_key());
+    return text;
 }
 
 } // namespace
 
-SingleInstance::SingleInstance()
-    : base_path(instance_base_path()), lock(base_path + QStringLiteral(".lock"))
+QString instance_display(const QString &x11_display)
 {
+    // Keyed by what Qt really uses: an X11 or offscreen start inside a Wayland
+    // session must not meet the desktop's own instance.
+    const QString platform = QGuiApplication::platformName();
+    QString display;
+    if (platform == QLatin1String("xcb"))
+        display = QStringLiteral("x11-") +
+                  (x11_display.isEmpty() ? qEnvironmentVariable("DISPLAY") : x11_display);
+    else if (platform.startsWith(QLatin1String("wayland")))
+        display = QStringLiteral("wayland-") +
+                  qEnvironmentVariable("WAYLAND_DISPLAY", QStringLiteral("wayland-0"));
+    else
+        display = platform;
+    return file_name_part(display);
+}
+
+SingleInstance::SingleInstance(const QString &display)
+{
+    // The runtime folder belongs to the user alone, so the display is the
+    // rest of the key. Qt names none when it cannot make a private one; a
+    // lock anywhere else could be another user's, or land in the working
+    // directory.
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty())
+        return;
+    base_path = QDir(folder).filePath(QStringLiteral("quendra-") + display);
+    lock = std::make_unique<QLockFile>(base_path + QStringLiteral(".lock"));
     // A stand runs for days: only an owner that is gone makes the lock stale,
     // never its age.
-    lock.setStaleLockTime(0);
+    lock->setStaleLockTime(0);
 }
 
-QString SingleInstance::socket_path() const
+SingleInstance::~SingleInstance()
 {
-    return base_path + QStringLiteral(".sock");
+    release();
 }
 
-void SingleInstance::listen()
+bool SingleInstance::claim()
 {
-    if (!lock.isLocked())
-        return;
+    if (!lock)
+        return true;
+    const QString socket_path = base_path + QStringLiteral(".sock");
+    if (!lock->tryLock(0)) {
+        if (lock->error() != QLockFile::LockFailedError)
+            return true; // no lock can be made: go ahead without one
+        QLocalSocket knock;
+        knock.connectToServer(socket_path);
+        if (knock.waitForConnected(1000))
+            knock.disconnectFromServer();
+        return false;
+    }
+
     // A socket file left by a killed instance would block listening.
-    QLocalServer::removeServer(socket_path());
+    QLocalServer::removeServer(socket_path);
     server.setSocketOptions(QLocalServer::UserAccessOption);
     connect(&server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket *socket = server.nextPendingConnection()) {
@@ -59,17 +82,14 @@ void SingleInstance::listen()
         emit knocked();
     });
     // Without the socket a second start still ends; it only cannot knock.
-    server.listen(socket_path());
+    server.listen(socket_path);
+    return true;
 }
 
-bool SingleInstance::claim()
+void SingleInstance::release()
 {
-    if (lock.tryLock(0) || lock.error() != QLockFile::LockFailedError)
-        return true;
-
-    QLocalSocket knock;
-    knock.connectToServer(socket_path());
-    if (knock.waitForConnected(1000))
-        knock.disconnectFromServer();
-    return false;
+    // Closing the server removes its socket file; unlocking removes the lock.
+    server.close();
+    if (lock && lock->isLocked())
+        lock->unlock();
 }

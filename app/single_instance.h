@@ -2,41 +2,48 @@
 
 // One Quendra per user and display: two professors on one screen would fight
 // over the keyboard. The first start holds a lock file in the user's runtime
-// folder, named after the display, and listens on a local socket beside it; a
-// second start finds the lock taken, knocks on the socket so that the running
-// program comes to the front, and ends. A lock left by an instance that was
-// killed names a process that no longer runs, and QLockFile takes it over.
+// folder, named after the window system and display Qt connected to, and
+// listens on a local socket beside it; a second start finds the lock taken,
+// knocks on the socket so that the running program comes to the front, and
+// ends. A lock left by an instance that was killed names a process that no
+// longer runs, and QLockFile takes it over. A normal end removes both files.
 
 #include <QLocalServer>
 #include <QLockFile>
 #include <QObject>
 #include <QString>
 
+#include <memory>
+
 class SingleInstance : public QObject
 {
     Q_OBJECT
 
 public:
-    /// The lock and socket of this user on the display in WAYLAND_DISPLAY,
-    /// else DISPLAY.
-    SingleInstance();
+    /// The lock and socket of this user for display, a name that tells the
+    /// window system and its display apart (instance_display()). Without a
+    /// runtime folder there is no lock, and every start goes ahead.
+    explicit SingleInstance(const QString &display);
+    ~SingleInstance() override;
 
-    /// Takes the lock. False when a running instance holds it; that one has
-    /// then been asked to come to the front. Where no lock can be made at all
-    /// (no runtime folder), the start goes ahead. Needs no application object,
-    /// so a second start ends before it connects to the display.
+    /// Takes the lock and listens for the knocks of later starts. False when
+    /// a running instance holds it; that one has then been asked to come to
+    /// the front.
     bool claim();
-    /// Listens for the knocks of later starts; once the application exists.
-    void listen();
+    /// Gives the lock and the socket up, for an end that skips destructors.
+    void release();
 
 signals:
     /// A second start knocked: the running program is to come to the front.
     void knocked();
 
 private:
-    QString socket_path() const;
-
-    QString base_path;
-    QLockFile lock;
+    QString base_path; // empty without a runtime folder
+    std::unique_ptr<QLockFile> lock;
     QLocalServer server;
 };
+
+/// The window system and display the application object connected to, as
+/// part of a file name: "x11-_0", "wayland-wayland-1", "offscreen". x11_display
+/// is the display asked for on the command line, if any.
+QString instance_display(const QString &x11_display = {});

@@ -158,9 +158,8 @@ int main(int argc, char *argv[])
                               QStringLiteral("Liberation Serif"));
     // Nothing here may end the process behind the bench's back.
     bool end_requested = false;
-    set_program_end_handler([&](int) { end_requested = true; });
-
     ProgramSession program;
+    program.end_program = [&](int) { end_requested = true; };
     if (!program.start(options.time_scale))
         return fail(program.failure);
     Quendra &window = *program.window;

@@ -23,4 +23,10 @@
 /// Every figure of one analysis from an accepted entry: calendar facts,
 /// body statistics, then the seeded lucky draw, and today's weekday, long
 /// date and year as of now. Takes the hour and the seed's year from now.
+/// The draw seeds generator, which goes on from there for its other users.
+AnalysisResult analyse_entry(const AcceptedEntry &entry, int lottery_variant, const QDateTime &now,
+                             QRandomGenerator &generator);
+
+/// The same with a generator of its own, for a caller that draws nothing
+/// else: the seeding makes the figures the same.
 AnalysisResult analyse_entry(const AcceptedEntry &entry, int lottery_variant, const QDateTime &now);

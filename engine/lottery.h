@@ -6,16 +6,16 @@
 
 #include <array>
 
-/// The process-wide generator: seeded once per analysis, and drawn from by
-/// the professor's face changer between analyses.
-QRandomGenerator &shared_generator();
+// One generator serves a whole run: each analysis seeds it, and the
+// professor's face changer draws from it between analyses. Its owner (the
+// main window) hands it to whoever draws.
 
-/// Next value r of the shared generator, 0 <= r < 1.
-double next_random();
+/// Next value r of generator, 0 <= r < 1.
+double next_random(QRandomGenerator &generator);
 
 /// birth_year + birth_month + current_year; the day does not enter.
 int lottery_seed(int birth_year, int birth_month, int current_year);
 
-/// Seeds the shared generator, draws the lucky number first, then six
-/// distinct lottery numbers out of 1..lottery_variant, sorted ascending.
-LuckyDraw draw_lucky_and_lottery(int seed, int lottery_variant);
+/// Seeds generator, draws the lucky number first, then six distinct lottery
+/// numbers out of 1..lottery_variant, sorted ascending.
+LuckyDraw draw_lucky_and_lottery(int seed, int lottery_variant, QRandomGenerator &generator);

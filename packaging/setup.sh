@@ -9,15 +9,17 @@ set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$here"
 
-# What building and running need: Qt with its X11 and Wayland platforms, and
+# What building and running need: Qt with its X11 and Wayland platforms (and
+# the private header of its scaling, set once the screen is known), and
 # the Wayland client library and protocol descriptions for window activation.
 run_packages=(
     cmake ninja-build g++ pkgconf
-    qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-wayland libgl-dev libcups2-dev
+    qt6-base-dev qt6-base-dev-tools qt6-base-private-dev qt6-qpa-plugins qt6-wayland libgl-dev
+    libcups2-dev
     libwayland-dev wayland-protocols
     fonts-liberation qt6-translations-l10n tzdata
 )
-# What the tests need on top: an X server and a keyboard robot for the
+# What the tests need on top: an X server, a window manager and a keyboard robot for the
 # end-to-end tests; two Wayland compositors (sway, and cage, which needs
 # Xwayland to start), a keyboard robot, a screenshot tool, jq to read sway's
 # window tree and ImageMagick to look at the screenshots for the Wayland
@@ -25,7 +27,7 @@ run_packages=(
 # scheduler and the PDF tools to read back printed pages, clang's fuzzer
 # runtime, and dpkg-dev for the package build.
 test_packages=(
-    xvfb xauth xdotool x11-utils
+    xvfb xauth xdotool x11-utils openbox
     sway cage xwayland wtype grim jq imagemagick
     cups cups-client cups-bsd poppler-utils
     clang libclang-rt-14-dev

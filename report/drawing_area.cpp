@@ -45,7 +45,7 @@ void DrawingArea::set_underline(bool underline)
 
 void DrawingArea::write_line(const QString &text)
 {
-    const Line line{shown_font(), y_, text};
+    const Line line{font_.font(), y_, text};
     lines_.append(line);
     if (!image_.isNull())
         draw(line);
@@ -91,19 +91,12 @@ void DrawingArea::paintEvent(QPaintEvent *event)
     painter.drawImage(contentsRect().topLeft(), image_);
 }
 
-QFont DrawingArea::shown_font() const
-{
-    QFont font = font_.font();
-    font.setPointSizeF(font_.size * scale_);
-    return font;
-}
-
 double DrawingArea::line_height() const
 {
     // The font's own distance from one baseline to the next, leading
     // included: with the bare height, underlines and descenders of one line
     // would touch the capitals of the next.
-    return QFontMetricsF(shown_font(), const_cast<DrawingArea *>(this)).lineSpacing();
+    return QFontMetricsF(font_.font(), const_cast<DrawingArea *>(this)).lineSpacing();
 }
 
 void DrawingArea::ensure_image() const

@@ -36,10 +36,6 @@ public:
     /// What the sheet shows inside its frame, at the screen's pixel ratio.
     QImage image() const;
 
-    /// Draws the lines written from now on factor times as large as their
-    /// point sizes say, for a report window scaled with the screen.
-    void set_scale(double factor) { scale_ = factor; }
-
 protected:
     void paintEvent(QPaintEvent *event) override;
 
@@ -51,8 +47,6 @@ private:
         QString text;
     };
 
-    // The current font at the sheet's scale.
-    QFont shown_font() const;
     double line_height() const;
     // Makes the backing image match the inside of the frame and the pixel
     // ratio of the screen, redrawing the lines written so far when either
@@ -62,7 +56,6 @@ private:
 
     FontAttributes font_;
     double y_ = 0;
-    double scale_ = 1;
     // Everything written since the last clear, so that the image can be
     // rebuilt at another pixel ratio without losing sharpness.
     QList<Line> lines_;

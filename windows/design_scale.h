@@ -2,20 +2,19 @@
 
 // The windows are drawn for an 800 x 588 client area. On a larger screen the
 // whole design grows by one factor, so that it fills the screen as it filled
-// the small screens it was made for: every control's rectangle, every font,
-// every picture's drawn size and every button's icon. Sizes are in
-// device-independent pixels, so on a high-DPI desktop this comes on top of
-// Qt's own scaling. At factor 1 nothing is touched.
+// the small screens it was made for. Qt does the growing: the factor becomes
+// Qt's own scale factor before the first window is made, and every window,
+// box, font and picture is laid out in the design's device-independent
+// pixels. On a high-DPI desktop it comes on top of the desktop's own scaling.
 //
-// The factor is worked out once, at start, and handed to each window; the
-// windows are scaled right after setupUi, before they are first shown.
+// What Qt cannot know stays here: where the design sits on a wider screen,
+// how wide the speech bubble grows, smooth pictures at whole factors, and
+// the typed bubble that repaints only its newest character.
 
 #include <QPoint>
 #include <QSize>
 #include <QString>
 
-class QDialog;
-class QFont;
 class QLabel;
 class QScreen;
 class QWidget;
@@ -30,8 +29,14 @@ double design_scale(QSize screen);
 /// design_scale for the given screen's geometry; 1 without a screen.
 double design_scale(const QScreen *screen);
 
-/// Where the scaled design's top-left corner lies on a screen of this width:
-/// centred in the spare width. At factor 1 it stays in the corner, as always.
+/// Makes factor Qt's scale factor for every window made from now on, on top
+/// of any factor the user set. Call once, after the application object is
+/// made and before the first window.
+void apply_design_scale(double factor);
+
+/// Where the design's top-left corner lies on a screen this wide, in the
+/// scaled device-independent pixels: centred in the spare width. At factor 1
+/// it stays in the corner, as always.
 QPoint design_offset(int screen_width, double factor);
 
 /// The speech bubble's width once the window is active. At factor 1 it is
@@ -39,18 +44,17 @@ QPoint design_offset(int screen_width, double factor);
 /// edge to the right edge of the screen, so no sentence runs off the screen.
 int bubble_width(int screen_width, int bubble_left, double factor);
 
-/// font, factor times as large (point or pixel size, whichever it has).
-QFont scaled_font(const QFont &font, double factor);
+/// Moves every control of the main window by offset.
+void place_design(QWidget &window, QPoint offset);
 
-/// Scales a window built by setupUi: its size limits and size, its font, and
-/// every control in it (rectangle, font, frame line, button icon, picture).
-/// The window's direct controls are moved by offset as well.
-void scale_window(QWidget &window, double factor, QPoint offset = {});
+/// Draws the picture of a picture box smoothly when it is enlarged. Qt
+/// smooths only at fractional factors; at 2 or 3 a face would turn blocky.
+void smooth_picture(QLabel &picture);
 
-/// Sets a label's text. A label of a scaled window that is typed into
-/// repaints only the characters that are new.
+/// Makes label (the speech bubble, typed into a character at a time)
+/// repaint only the characters that are new; show_text sets its text.
+void retain_typed_text(QLabel &label);
+
+/// Sets a label's text; a label made by retain_typed_text repaints only
+/// what is new.
 void show_text(QLabel &label, const QString &text);
-
-/// Scales one of Qt's own boxes (input, message) before it is shown: its
-/// font, its icon, and the margins and spacing of its layouts.
-void scale_box(QDialog &box, double factor);

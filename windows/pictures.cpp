@@ -1,7 +1,6 @@
 #include "pictures.h"
 
 #include "keyboard_focus.h"
-#include "program_state.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -143,16 +142,12 @@ QString picture_problem_title(PictureProblem problem)
     return {};
 }
 
-QImage load_picture(const QString &file_name)
+QImage PictureLoader::load(const QString &file_name)
 {
     PictureLoad load = read_picture_file(picture_path(file_name));
     if (load.ok()) {
         return load.image;
     }
-
-    // The timers keep running while the box is open; a second broken file found
-    // meanwhile opens no second box, since closing this one ends the program.
-    static bool reporting = false;
     if (reporting) {
         return {};
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "program_state.h"
+
 #include <QImage>
 #include <QString>
 
@@ -35,7 +37,23 @@ PictureLoad read_picture_file(const QString &path);
 /// The window title of the message box for a failed load.
 QString picture_problem_title(PictureProblem problem);
 
-/// Reads file_name from the program's directory. On failure shows a critical
-/// message box and ends the program with status 1; a null image is returned
-/// only if a test's end handler lets the program go on.
-QImage load_picture(const QString &file_name);
+/// Reads the program's picture files for the main window. A missing or
+/// broken one is named in a critical message box, and the program ends with
+/// status 1.
+class PictureLoader
+{
+public:
+    explicit PictureLoader(ProgramEnd end_program) : end_program(std::move(end_program)) {}
+
+    /// Reads file_name from the program's directory. A null image comes back
+    /// only if the end handler lets the program go on, or while the box for
+    /// another broken file is open.
+    QImage load(const QString &file_name);
+
+private:
+    ProgramEnd end_program;
+    // The timers keep running while the box is open; a second broken file
+    // found meanwhile opens no second box, since closing this one ends the
+    // program.
+    bool reporting = false;
+};

@@ -56,11 +56,11 @@ void Presenter::typewriter_step()
     advance_script();
 }
 
-void Presenter::face_step()
+void Presenter::face_step(QRandomGenerator &generator)
 {
     if (face_hold_ == FaceHold::report_running)
         return;
-    const int face = static_cast<int>(std::floor(next_random() * 3)) + 1;
+    const int face = static_cast<int>(std::floor(next_random(generator) * 3)) + 1;
     emit face_chosen(static_cast<Face>(face));
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QRandomGenerator>
 #include <QString>
 
 #include <array>
@@ -49,8 +50,9 @@ public:
 
     /// One typewriter tick (every 100 ms).
     void typewriter_step();
-    /// One face tick (every second): asks for a random face unless frozen.
-    void face_step();
+    /// One face tick (every second): asks for a face drawn from generator
+    /// unless frozen.
+    void face_step(QRandomGenerator &generator);
 
     /// Starts the speech script from its first sentence; a script already
     /// running is replaced, never stacked.

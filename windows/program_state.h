@@ -15,10 +15,11 @@ struct ProgramState
     bool options_confirmed = false;
 };
 
-/// Ends the program at once with status: no handler further up runs and
-/// nothing is saved. Tests install a handler that records the call instead;
-/// with such a handler installed, end_program returns and callers go on.
-void end_program(int status);
+/// How the program ends: at once, with a status, from whatever depth of
+/// nested windows; no handler further up runs and nothing is saved. The main
+/// window is handed one; tests hand it one that records the call instead, and
+/// then the caller goes on.
+using ProgramEnd = std::function<void(int status)>;
 
-/// Installs the test handler for end_program; an empty one restores the real end.
-void set_program_end_handler(std::function<void(int status)> handler);
+/// The real end: flushes the output and ends the process at once.
+[[noreturn]] void end_process(int status);

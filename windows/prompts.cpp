@@ -1,6 +1,5 @@
 #include "prompts.h"
 
-#include "design_scale.h"
 #include "keyboard_focus.h"
 
 #include <QInputDialog>
@@ -16,7 +15,6 @@ QString QtPrompts::ask_text(const QString &prompt, const QString &title)
     box.setInputMode(QInputDialog::TextInput);
     for (QLabel *label : box.findChildren<QLabel *>())
         label->setTextFormat(Qt::PlainText);
-    scale_box(box, design_factor);
     take_keyboard_focus(box);
     if (box.exec() != QDialog::Accepted)
         return QString();
@@ -27,7 +25,6 @@ void QtPrompts::show_error(const QString &text, const QString &title)
 {
     QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
-    scale_box(box, design_factor);
     take_keyboard_focus(box);
     box.exec();
 }
@@ -37,7 +34,6 @@ bool QtPrompts::ask_yes_no(const QString &text, const QString &title)
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No, parent);
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::Yes);
-    scale_box(box, design_factor);
     take_keyboard_focus(box);
     return box.exec() == QMessageBox::Yes;
 }

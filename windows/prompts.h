@@ -26,14 +26,10 @@ class QtPrompts final : public Prompts
 public:
     explicit QtPrompts(QWidget *parent = nullptr) : parent(parent) {}
 
-    /// The boxes are drawn factor times as large as Qt's own (design_scale.h).
-    void set_design_scale(double factor) { design_factor = factor; }
-
     QString ask_text(const QString &prompt, const QString &title) override;
     void show_error(const QString &text, const QString &title) override;
     bool ask_yes_no(const QString &text, const QString &title) override;
 
 private:
     QWidget *parent;
-    double design_factor = 1.0;
 };

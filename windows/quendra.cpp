@@ -35,7 +35,9 @@ const QString print_failure_title = QStringLiteral("Drucken nicht möglich");
 
 Quendra::Quendra(QuendraSetup setup, QWidget *parent)
     : QWidget(parent), ui(std::make_unique<Ui::Quendra>()), clock(std::move(setup.clock)),
-      real_prompts(this), scripted_prompts(setup.prompts), design_factor(setup.design_scale)
+      end_program(setup.end_program ? std::move(setup.end_program) : ProgramEnd(end_process)),
+      pictures(end_program), real_prompts(this), scripted_prompts(setup.prompts),
+      design_factor(setup.design_scale)
 {
     ui->setupUi(this);
     // A kiosk window: no frame, the whole screen; it takes every key itself
@@ -47,14 +49,16 @@ Quendra::Quendra(QuendraSetup setup, QWidget *parent)
     ui->Label7->installEventFilter(this);
 
     state_.options_confirmed = false;
-    ui->Picture2->setPixmap(QPixmap::fromImage(load_picture(QStringLiteral("kopf.jpg"))));
-    ui->logo->setPixmap(QPixmap::fromImage(load_picture(QStringLiteral("logo.jpg"))));
+    ui->Picture2->setPixmap(QPixmap::fromImage(pictures.load(QStringLiteral("kopf.jpg"))));
+    ui->logo->setPixmap(QPixmap::fromImage(pictures.load(QStringLiteral("logo.jpg"))));
 
-    // The whole design grows with the screen, and so do the boxes it asks through.
+    // Qt draws the whole design larger on a larger screen; it sits in the
+    // middle of a wider one.
     const QScreen *display = screen();
-    scale_window(*this, design_factor,
-                 design_offset(display ? display->geometry().width() : 0, design_factor));
-    real_prompts.set_design_scale(design_factor);
+    place_design(*this, design_offset(display ? display->geometry().width() : 0, design_factor));
+    smooth_picture(*ui->Prof);
+    if (design_factor > 1.0)
+        retain_typed_text(*ui->blase);
     connect(&professor, &Presenter::caption_changed, ui->blase,
             [this](const QString &caption) { show_text(*ui->blase, caption); });
     connect(&professor, &Presenter::face_chosen, this, &Quendra::show_face);
@@ -68,7 +72,7 @@ Quendra::Quendra(QuendraSetup setup, QWidget *parent)
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(scaled(face_interval_ms, setup.time_scale));
-    connect(Timer1, &QTimer::timeout, &professor, &Presenter::face_step);
+    connect(Timer1, &QTimer::timeout, &professor, [this] { professor.face_step(generator); });
     Timer1->start();
 }
 
@@ -83,7 +87,6 @@ Dialog &Quendra::options_window()
 {
     if (!options) {
         options = std::make_unique<Dialog>(this);
-        scale_window(*options, design_factor);
         take_keyboard_focus(*options);
         connect(options.get(), &Dialog::confirmed, this,
                 [this] { state_.options_confirmed = true; });
@@ -95,7 +98,6 @@ bildschirm &Quendra::ensure_report_window()
 {
     if (!report) {
         report = std::make_unique<bildschirm>(this);
-        scale_window(*report, design_factor);
         take_keyboard_focus(*report);
         connect(report.get(), &bildschirm::print_requested, this, [this] {
             state_.reprint_pending = true;
@@ -192,7 +194,7 @@ void Quendra::show_face(Presenter::Face face)
     const QString file = face == Presenter::Face::friendly  ? QStringLiteral("P_normal.jpg")
                          : face == Presenter::Face::smiling ? QStringLiteral("P_smile.jpg")
                                                             : QStringLiteral("P_böse.jpg");
-    ui->Prof->setPixmap(QPixmap::fromImage(load_picture(file)));
+    ui->Prof->setPixmap(QPixmap::fromImage(pictures.load(file)));
 }
 
 void Quendra::a_bildschirm()
@@ -209,7 +211,7 @@ void Quendra::a_bildschirm()
 
     // Figures and drawing in one go: nothing may run in between.
     const AnalysisResult result =
-        analyse_entry(*entry, options_window().read_lottery_variant(), clock.now());
+        analyse_entry(*entry, options_window().read_lottery_variant(), clock.now(), generator);
     DrawingArea &blatt = *window.blatt();
     blatt.clear();
     write_report_lines(result, blatt, OutputKind::screen, clock);
@@ -223,7 +225,7 @@ void Quendra::a_bildschirm()
 
 void Quendra::a_druck()
 {
-    ui->Prof->setPixmap(QPixmap::fromImage(load_picture(QStringLiteral("p_roben.jpg"))));
+    ui->Prof->setPixmap(QPixmap::fromImage(pictures.load(QStringLiteral("p_roben.jpg"))));
     professor.take_over();
 
     const std::optional<AcceptedEntry> entry =
@@ -234,7 +236,7 @@ void Quendra::a_druck()
     }
 
     const AnalysisResult result =
-        analyse_entry(*entry, options_window().read_lottery_variant(), clock.now());
+        analyse_entry(*entry, options_window().read_lottery_variant(), clock.now(), generator);
     const std::optional<QString> failure =
         print_report(result, ui->Picture2->pixmap().toImage(), ui->logo->pixmap().toImage(), clock);
     if (failure) {

@@ -11,6 +11,7 @@
 // polls, and every report unwinds completely before the next may start.
 
 #include "clock.h"
+#include "pictures.h"
 #include "presenter.h"
 #include "program_state.h"
 #include "prompts.h"
@@ -36,9 +37,11 @@ struct QuendraSetup
     double time_scale = 1.0;
     /// The boxes to ask through; the real ones when null.
     Prompts *prompts = nullptr;
-    /// How many times larger than its design the window, and every window
-    /// and box it opens, is drawn (design_scale.h).
+    /// How many times larger than its design Qt draws every window and box
+    /// (design_scale.h); above 1 the design is centred on a wider screen.
     double design_scale = 1.0;
+    /// How the program ends (program_state.h); the real end when empty.
+    ProgramEnd end_program;
 };
 
 class Quendra : public QWidget
@@ -65,6 +68,9 @@ public:
     /// The report window, created hidden on first use; null before that.
     bildschirm *report_window() const { return report.get(); }
     Presenter &presenter() { return professor; }
+    /// The run's one random generator: each analysis seeds it, the face
+    /// changer draws from it in between.
+    QRandomGenerator &random_generator() { return generator; }
     /// The run's state: the kept entry, a pending reprint, the confirmed options.
     ProgramState &state() { return state_; }
 
@@ -92,6 +98,9 @@ private:
     std::unique_ptr<Ui::Quendra> ui;
     ProgramState state_;
     Clock clock;
+    ProgramEnd end_program;
+    QRandomGenerator generator;
+    PictureLoader pictures;
     Presenter professor;
     QtPrompts real_prompts;
     Prompts *scripted_prompts;

@@ -70,10 +70,11 @@ void TestLuckyDraw::seeding_decides_the_draw()
 {
     // The face changer draws from the same generator between analyses; the
     // seeding at the start of each analysis makes that irrelevant.
-    const LuckyDraw first = draw_lucky_and_lottery(4000, 45);
+    QRandomGenerator generator;
+    const LuckyDraw first = draw_lucky_and_lottery(4000, 45, generator);
     for (int i = 0; i < 17; ++i)
-        next_random();
-    const LuckyDraw again = draw_lucky_and_lottery(4000, 45);
+        next_random(generator);
+    const LuckyDraw again = draw_lucky_and_lottery(4000, 45, generator);
     QCOMPARE(again.lucky_number, first.lucky_number);
     QCOMPARE(again.lottery_numbers, first.lottery_numbers);
 }
@@ -91,8 +92,9 @@ void TestLuckyDraw::draws_over_many_seeds()
     // Every seed that entries can give: 1800 + 1 + 1800 up to a far future.
     std::bitset<101> lucky_seen;
     std::bitset<50> number_seen;
+    QRandomGenerator generator;
     for (int seed = 3601; seed <= 8200; ++seed) {
-        const LuckyDraw draw = draw_lucky_and_lottery(seed, variant);
+        const LuckyDraw draw = draw_lucky_and_lottery(seed, variant, generator);
         const auto &numbers = draw.lottery_numbers;
         const QString where = QStringLiteral("seed %1").arg(seed);
         QVERIFY2(draw.lucky_number >= 1 && draw.lucky_number <= 100, qPrintable(where));
@@ -104,7 +106,7 @@ void TestLuckyDraw::draws_over_many_seeds()
         for (int n : numbers)
             number_seen.set(n);
         for (int i = 0; i < 5; ++i) {
-            const double r = next_random();
+            const double r = next_random(generator);
             QVERIFY2(r >= 0.0 && r < 1.0, qPrintable(where));
         }
     }

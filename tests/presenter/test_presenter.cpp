@@ -120,6 +120,7 @@ private slots:
         QFETCH(int, interrupted_sentence);
         QFETCH(bool, cancelled);
         Presenter p;
+        QRandomGenerator generator;
         QSignalSpy captions(&p, &Presenter::caption_changed);
         QSignalSpy faces(&p, &Presenter::face_chosen);
         p.start_script();
@@ -133,7 +134,7 @@ private slots:
         QCOMPARE(p.face_hold(), Presenter::FaceHold::report_running);
         for (int i = 0; i < 20; ++i) {
             p.typewriter_step();
-            p.face_step();
+            p.face_step(generator);
         }
         QCOMPARE(faces.size(), 0); // frozen face
         QCOMPARE(captions.last().first().toString(), QString());
@@ -150,7 +151,7 @@ private slots:
             QVERIFY(p.speech_finished());
         }
         p.end_report();
-        p.face_step();
+        p.face_step(generator);
         QCOMPARE(faces.size(), 1); // faces change again once the report is over
         p.hand_back();
         QCOMPARE(p.reports_running(), 0);
@@ -199,10 +200,11 @@ private slots:
     void faces_are_spread_over_three()
     {
         Presenter p;
+        QRandomGenerator generator;
         QSignalSpy faces(&p, &Presenter::face_chosen);
         int seen[4] = {};
         for (int i = 0; i < 3000; ++i)
-            p.face_step();
+            p.face_step(generator);
         for (const QList<QVariant> &face : faces) {
             const int k = static_cast<int>(face.first().value<Presenter::Face>());
             QVERIFY(k >= 1 && k <= 3);

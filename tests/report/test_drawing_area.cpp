@@ -246,23 +246,18 @@ void TestDrawingArea::text_is_plain()
 void TestDrawingArea::points_as_large_as_on_a_widget_data()
 {
     QTest::addColumn<double>("points");
-    QTest::addColumn<double>("scale"); // of a report window drawn larger
 
-    QTest::newRow("6.5 pt") << 6.5 << 1.0;
-    QTest::newRow("10 pt") << 10.0 << 1.0;
-    QTest::newRow("16 pt") << 16.0 << 1.0;
-    QTest::newRow("6.5 pt on 1280 x 1024") << 6.5 << 1.6;
-    QTest::newRow("10 pt on 1920 x 1080") << 10.0 << 1080.0 / 588;
-    QTest::newRow("8 pt on 3840 x 2160") << 8.0 << 2160.0 / 588;
+    QTest::newRow("6.5 pt") << 6.5;
+    QTest::newRow("10 pt") << 10.0;
+    QTest::newRow("16 pt") << 16.0;
 }
 
 void TestDrawingArea::points_as_large_as_on_a_widget()
 {
     QFETCH(double, points);
-    QFETCH(double, scale);
 
     QFont font(QStringLiteral("Times New Roman"));
-    font.setPointSizeF(points * scale);
+    font.setPointSizeF(points);
     QLabel label(QStringLiteral("HHH"));
     label.setFont(font);
     label.setAutoFillBackground(true);
@@ -271,7 +266,6 @@ void TestDrawingArea::points_as_large_as_on_a_widget()
     const QRect on_widget = dark_pixels(label.grab().toImage());
 
     Sheet sheet;
-    sheet.area->set_scale(scale);
     sheet.set_font(points);
     sheet.area->write_line(QStringLiteral("HHH"));
     QCOMPARE(sheet.area->get_y(), QFontMetricsF(font, sheet.area).lineSpacing());

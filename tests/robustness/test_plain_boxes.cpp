@@ -146,9 +146,8 @@ void TestPlainBoxes::broken_picture_box()
         file.write("kein Bild");
     }
     QList<int> ends;
-    set_program_end_handler([&ends](int status) { ends << status; });
-    const QList<SeenLabel> labels = labels_of_box([&] { load_picture(name); }, press_ok);
-    set_program_end_handler({});
+    PictureLoader pictures([&ends](int status) { ends << status; });
+    const QList<SeenLabel> labels = labels_of_box([&] { pictures.load(name); }, press_ok);
     QFile::remove(path);
 
     QCOMPARE(ends, QList<int>{1});

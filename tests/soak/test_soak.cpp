@@ -103,8 +103,8 @@ void TestSoak::initTestCase()
     char top = 0;
     stack_top = &top;
     clock.start();
-    // The exit question is answered No; nothing may end the test process.
-    set_program_end_handler([](int status) { qFatal("the program ended with %d", status); });
+    // The exit question is answered No; the session's end handler stops the
+    // test should anything end the program.
     program.prompts.while_open = [this](const Asked &question) {
         if (question.kind == Asked::error)
             ++errors_shown;
@@ -200,6 +200,7 @@ void TestSoak::a_day_of_speech()
     QVERIFY(program.window);
     Quendra &window = *program.window;
     Presenter &professor = window.presenter();
+    QRandomGenerator &generator = window.random_generator();
     // Only the ticks given here count.
     window.Timer1->stop();
     window.Timer2->stop();
@@ -227,7 +228,7 @@ void TestSoak::a_day_of_speech()
     for (int second = 0; second < day_seconds; ++second) {
         for (int tick = 0; tick < typewriter_ticks_per_second; ++tick)
             professor.typewriter_step();
-        professor.face_step();
+        professor.face_step(generator);
         // Now and then the window catches up with its repaints.
         if (second % 60 == 59)
             QCoreApplication::processEvents();

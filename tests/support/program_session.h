@@ -69,6 +69,8 @@ public:
     /// What the program reads the time from: the real clock unless pinned.
     Clock clock;
     ScriptedPrompts prompts;
+    /// How the program ends; nothing in a test may end the test process.
+    ProgramEnd end_program = [](int status) { qFatal("the program ended with %d", status); };
     std::unique_ptr<Quendra> window;
     QString failure;
 
@@ -80,7 +82,8 @@ public:
                int timeout_ms = 20000)
     {
         failure.clear();
-        window = std::make_unique<Quendra>(QuendraSetup{clock, time_scale, &prompts});
+        window =
+            std::make_unique<Quendra>(QuendraSetup{clock, time_scale, &prompts, 1.0, end_program});
         Quendra *main = window.get();
         bool confirmed = false;
         QElapsedTimer waited;

@@ -141,18 +141,18 @@ private:
     QTemporaryDir temp;
     QStringList created; // files made beside the program, removed after each test
     QList<int> end_statuses;
+    // The main window's loader, its end recorded instead of ending the test.
+    PictureLoader pictures{[this](int status) { end_statuses.append(status); }};
 };
 
 void TestPictures::init()
 {
     QVERIFY(temp.isValid());
     end_statuses.clear();
-    set_program_end_handler([this](int status) { end_statuses.append(status); });
 }
 
 void TestPictures::cleanup()
 {
-    set_program_end_handler({});
     for (const QString &path : std::as_const(created)) {
         QFile::remove(path);
     }
@@ -245,7 +245,7 @@ void TestPictures::program_directory_not_current_directory()
 
     const QString previous = QDir::currentPath();
     QVERIFY(QDir::setCurrent(temp.path()));
-    const QImage found = load_picture(beside_program);
+    const QImage found = pictures.load(beside_program);
     const PictureLoad not_found = ::read_picture_file(picture_path(only_in_current));
     QVERIFY(QDir::setCurrent(previous));
 
@@ -269,7 +269,7 @@ void TestPictures::umlaut_file_name()
     }
     created << picture_path(name);
 
-    const QImage face = load_picture(name);
+    const QImage face = pictures.load(name);
     QCOMPARE(face.size(), QSize(250, 350));
     QVERIFY(end_statuses.isEmpty());
 }
@@ -297,7 +297,7 @@ void TestPictures::load_picture_failure()
 
     ShownBox seen;
     const auto watch = close_next_box(seen);
-    const QImage image = load_picture(name);
+    const QImage image = pictures.load(name);
 
     QVERIFY(seen.shown);
     QTEST(seen.title, "title");
@@ -333,12 +333,12 @@ void TestPictures::second_failure_while_box_open()
             }
         });
         guard.start(50);
-        nested_null = load_picture(unique_name(QStringLiteral("fehlt_auch"))).isNull();
+        nested_null = pictures.load(unique_name(QStringLiteral("fehlt_auch"))).isNull();
         ends_during = end_statuses;
         first->accept();
     });
     poll.start(10);
-    load_picture(unique_name(QStringLiteral("fehlt")));
+    pictures.load(unique_name(QStringLiteral("fehlt")));
 
     QVERIFY(first_shown);
     QVERIFY(nested_null);

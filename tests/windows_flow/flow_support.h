@@ -64,6 +64,12 @@ inline QStringList &log()
     return entries;
 }
 
+/// The program's end, logged instead of ending the test process.
+inline void log_end(int status)
+{
+    log().append(QStringLiteral("end %1").arg(status));
+}
+
 /// Drops the offscreen platform's note that it cannot pass size hints on,
 /// which every box would print; everything else goes through.
 inline void quiet_platform_notes()
@@ -226,9 +232,11 @@ inline QDateTime fixed_now()
 
 /// A main window at the fixed now, its timers running time_scale times their
 /// intervals, asking through prompts (the real boxes when null).
-inline QuendraSetup pinned_setup(double time_scale, Prompts *prompts = nullptr)
+inline QuendraSetup pinned_setup(double time_scale, Prompts *prompts = nullptr,
+                                 ProgramEnd end_program = log_end)
 {
-    return QuendraSetup{Clock::pinned(fixed_now()), time_scale, prompts};
+    return QuendraSetup{Clock::pinned(fixed_now()), time_scale, prompts, 1.0,
+                        std::move(end_program)};
 }
 
 inline QLabel *control(Quendra &window, const char *name)
@@ -457,6 +465,7 @@ public:
     Session()
     {
         clock = Clock::pinned(fixed_now());
+        end_program = log_end;
         prompts.step_log = &log();
     }
 

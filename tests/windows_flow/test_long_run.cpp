@@ -38,14 +38,8 @@ class TestLongRun : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void a_thousand_reports_in_a_row();
 };
-
-void TestLongRun::initTestCase()
-{
-    set_program_end_handler([](int status) { log().append(QStringLiteral("end %1").arg(status)); });
-}
 
 void TestLongRun::a_thousand_reports_in_a_row()
 {

@@ -52,7 +52,6 @@ private:
 void TestPrintingFlow::initTestCase()
 {
     verify_harness_scheduler();
-    set_program_end_handler([](int status) { log().append(QStringLiteral("end %1").arg(status)); });
 }
 
 void TestPrintingFlow::init()

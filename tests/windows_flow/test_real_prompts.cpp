@@ -35,10 +35,6 @@ private:
 void TestRealPrompts::initTestCase()
 {
     quiet_platform_notes();
-    set_program_end_handler([this](int status) {
-        ended.append(status);
-        log().append(QStringLiteral("end %1").arg(status));
-    });
 }
 
 void TestRealPrompts::init()
@@ -163,7 +159,10 @@ void TestRealPrompts::a_whole_analysis_through_the_real_boxes()
     // and the end.
     WindowWatcher watcher;
     Driver driver;
-    Quendra window(pinned_setup(time_scale));
+    Quendra window(pinned_setup(time_scale, nullptr, [this](int status) {
+        ended.append(status);
+        log_end(status);
+    }));
     QVERIFY2(start_by_keyboard(window, driver), qPrintable(driver.failure));
 
     MessageShown error;
@@ -223,7 +222,10 @@ void TestRealPrompts::keyboard_back_on_the_main_window()
     // focus back (a kiosk session).
     QFETCH(QString, box);
     Driver driver;
-    Quendra window(pinned_setup(time_scale));
+    Quendra window(pinned_setup(time_scale, nullptr, [this](int status) {
+        ended.append(status);
+        log_end(status);
+    }));
     QVERIFY2(start_by_keyboard(window, driver), qPrintable(driver.failure));
 
     if (box == QStringLiteral("exit")) {

@@ -35,7 +35,6 @@ class TestWindowsFlow : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void init();
     void cleanup();
 
@@ -78,20 +77,16 @@ private:
     QStringList start_log; // what happened up to the speech
 };
 
-void TestWindowsFlow::initTestCase()
-{
-    // Never leave the test process: record the end instead.
-    set_program_end_handler([this](int status) {
-        ended.append(status);
-        log().append(QStringLiteral("end %1").arg(status));
-    });
-}
-
 void TestWindowsFlow::init()
 {
     log().clear();
     ended.clear();
     session = std::make_unique<Session>();
+    // Never leave the test process: record the end instead.
+    session->end_program = [this](int status) {
+        ended.append(status);
+        log_end(status);
+    };
 }
 
 void TestWindowsFlow::cleanup()
@@ -219,7 +214,8 @@ void TestWindowsFlow::preset_options_skip_the_window()
     // As main() does with options from the command line: preset before the
     // window is shown, so that the options window never opens.
     QFETCH(int, variant);
-    session->window = std::make_unique<Quendra>(pinned_setup(time_scale, &prompts()));
+    session->window =
+        std::make_unique<Quendra>(pinned_setup(time_scale, &prompts(), session->end_program));
     window().options_window().preset(false, variant);
     window().show();
     window().activateWindow();
@@ -686,6 +682,7 @@ namespace {
 int run_child(const QString &scenario)
 {
     Session session;
+    session.end_program = {}; // the real end
     if (!session.start(time_scale)) {
         std::fputs("start failed\n", stdout);
         return 2;
