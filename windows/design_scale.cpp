@@ -163,6 +163,14 @@ private:
     std::unique_ptr<QTextLayout> layout;
 };
 
+// Whether a side of this many pixels, laid out by Qt in whole scaled pixels
+// at factor, is covered to its last pixel.
+bool covers(int pixels, double factor)
+{
+    const int scaled = qRound(pixels * (1.0 / factor));
+    return qRound(scaled * factor) >= pixels;
+}
+
 } // namespace
 
 double design_scale(QSize screen)
@@ -171,7 +179,24 @@ double design_scale(QSize screen)
         return 1.0;
     const double across = double(screen.width()) / design_area.width();
     const double down = double(screen.height()) / design_area.height();
-    return std::max(1.0, std::min(across, down));
+    const double factor = std::max(1.0, std::min(across, down));
+    if (factor == 1.0 || (covers(screen.width(), factor) && covers(screen.height(), factor)))
+        return factor;
+    // Qt makes the screen a whole number of scaled pixels: at 1080 / 588 a
+    // 1920-pixel screen is 1045 of them, which reach only to pixel 1919, and
+    // the last column stays black. A factor a hair smaller, at which both
+    // sides round up instead, covers the screen.
+    double best = 0;
+    for (const int side : {screen.width(), screen.height()}) {
+        const double whole = std::floor(side / factor);
+        for (const double more : {0.51, 0.55, 0.6, 0.75, 1.0}) {
+            const double candidate = side / (whole + more);
+            if (candidate < factor && candidate > best && covers(screen.width(), candidate) &&
+                covers(screen.height(), candidate))
+                best = candidate;
+        }
+    }
+    return best > 0 ? best : factor;
 }
 
 double design_scale(const QScreen *screen)

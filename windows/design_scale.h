@@ -23,7 +23,8 @@ class QWidget;
 inline constexpr QSize design_area{800, 588};
 
 /// How much larger the design is drawn on a screen of this size
-/// (device-independent pixels): as large as fits, never below 1.
+/// (device-independent pixels): as large as fits, never below 1, and so that
+/// the screen is covered to its last pixel.
 double design_scale(QSize screen);
 
 /// design_scale for the given screen's geometry; 1 without a screen.

@@ -1,8 +1,9 @@
 # shellcheck shell=bash
 # Where the shell tests click: the program draws its windows larger on a
-# screen larger than 800 x 588, by one factor, as large as the main window's
-# design fits on the screen and never smaller, the main window's design
-# centred in the spare width (windows/design_scale.h). Source it.
+# screen larger than 800 x 588, by one factor (Qt's own scale factor), as
+# large as the main window's design fits on the screen and never smaller, the
+# main window's design centred in the spare width (windows/design_scale.h).
+# Source it.
 
 # The point (X, Y) of a window's design, on a screen of WIDTH x HEIGHT: "X Y".
 # usage: design_point WIDTH HEIGHT X Y [main]   (main: in the main window,
@@ -12,9 +13,11 @@ design_point() {
         f = w / 800
         if (h / 588 < f) f = h / 588
         if (f < 1) f = 1
+        # The offset is in the design'"'"'s pixels, on the screen as wide as Qt
+        # makes it at that factor.
         offset = 0
-        if (main == "main" && f > 1) offset = int((w - int(800 * f + 0.5)) / 2)
+        if (main == "main" && f > 1) offset = int((int(w / f + 0.5) - 800) / 2)
         if (offset < 0) offset = 0
-        printf "%d %d\n", offset + x * f + 0.5, y * f + 0.5
+        printf "%d %d\n", (offset + x) * f + 0.5, y * f + 0.5
     }'
 }

@@ -96,8 +96,9 @@ void TestDesignScale::factor_data()
     QTest::newRow("800 x 600") << QSize(800, 600) << 1.0 << 0 << 800;
     QTest::newRow("1024 x 768: the width decides") << QSize(1024, 768) << 1.28 << 0 << 776;
     QTest::newRow("1366 x 768: the height decides") << QSize(1366, 768) << 1.306122 << 123 << 899;
-    QTest::newRow("1920 x 1080") << QSize(1920, 1080) << 1.836735 << 122 << 899;
-    QTest::newRow("3840 x 2160") << QSize(3840, 2160) << 3.673469 << 122 << 899;
+    QTest::newRow("1920 x 1080") << QSize(1920, 1080) << 1.836735 << 123 << 899;
+    QTest::newRow("2560 x 1440") << QSize(2560, 1440) << 2.448980 << 123 << 899;
+    QTest::newRow("3840 x 2160") << QSize(3840, 2160) << 3.673469 << 123 << 899;
 }
 
 void TestDesignScale::factor()
@@ -105,8 +106,11 @@ void TestDesignScale::factor()
     QFETCH(QSize, screen);
     QFETCH(double, expected);
     const double f = design_scale(screen);
-    QVERIFY2(std::abs(f - expected) < 1e-6, qPrintable(QString::number(f, 'f', 6)));
-    const int width = qRound(screen.width() / f);
+    // A hair smaller, where needed, so the screen is covered to its last pixel.
+    QVERIFY2(f <= expected + 1e-6 && f > expected * 0.999, qPrintable(QString::number(f, 'f', 6)));
+    const int width = qRound(screen.width() * (1.0 / f));
+    QVERIFY(qRound(width * f) >= screen.width());
+    QVERIFY(qRound(qRound(screen.height() * (1.0 / f)) * f) >= screen.height());
     const QPoint offset = design_offset(width, f);
     QTEST(offset.x(), "offset");
     QCOMPARE(offset.y(), 0);
