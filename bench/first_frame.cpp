@@ -25,6 +25,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -217,8 +218,13 @@ int main(int argc, char *argv[])
                 continue;
             if (attributes.width * attributes.height > width * height) {
                 main_window = event.xmap.window;
-                width = attributes.width;
-                height = attributes.height;
+                // Only what lies on the screen can be read back; a window
+                // may reach a pixel past its edge.
+                width = std::min(attributes.width, DisplayWidth(display, DefaultScreen(display)) -
+                                                       std::max(0, attributes.x));
+                height =
+                    std::min(attributes.height, DisplayHeight(display, DefaultScreen(display)) -
+                                                    std::max(0, attributes.y));
                 mapped = now_ms() - start;
             }
         }
