@@ -3,8 +3,10 @@
 # server:
 #   - a second start on the same display ends at once with status 3 and a
 #     German message, shows no window, and brings the running one back to
-#     the keyboard;
-#   - a start on another display runs beside it;
+#     the keyboard, also when a Wayland display is named besides (the lock
+#     belongs to the display Qt uses);
+#   - a start on another platform runs beside it; so does one without a
+#     usable runtime folder, which leaves no lock anywhere;
 #   - after the running one is killed (kill -9, its lock left behind) the
 #     next start runs.
 # usage: single_instance_test.sh PROGRAM
@@ -59,7 +61,7 @@ focused_id() { xdotool getwindowfocus 2>/dev/null || true; }
 
 start_first first
 main=$(program_windows | awk -F '\t' 'index($2, "Rirezavezerivadur") == 1 { print $1; exit }')
-lock=$XDG_RUNTIME_DIR/quendra-_${DISPLAY#:}.lock
+lock=$XDG_RUNTIME_DIR/quendra-x11-_${DISPLAY#:}.lock
 [ -s "$lock" ] || fail "no lock file $lock"
 
 # The keyboard goes elsewhere, so that the knock has something to bring back.
@@ -71,7 +73,8 @@ sleep 1
 
 echo "--- a second start on the same display"
 status=0
-timeout 20 "$program" --ausdruck --lotto 49 >"$work/second.out" 2>"$work/second.log" || status=$?
+WAYLAND_DISPLAY=wayland-9 timeout 20 "$program" --ausdruck --lotto 49 >"$work/second.out" \
+    2>"$work/second.log" || status=$?
 [ "$status" -eq 3 ] || fail "the second start ended with status $status, expected 3"
 expected='quendra: Quendra läuft auf dieser Anzeige bereits; das laufende Programm bleibt, wie es ist.'
 [ "$(cat "$work/second.log")" = "$expected" ] ||
@@ -85,11 +88,20 @@ for _ in $(seq 50); do
 done
 [ "$(focused_id)" = "$main" ] || fail "the knock did not bring the running program back to the keyboard"
 
-echo "--- a start on another display runs beside it"
-DISPLAY=:9$RANDOM QT_QPA_PLATFORM=offscreen "$program" --anzeige >"$work/other.log" 2>&1 &
+echo "--- a start on another platform runs beside it"
+QT_QPA_PLATFORM=offscreen "$program" --anzeige >"$work/other.log" 2>&1 &
 other_pid=$!
 sleep 3
 kill -0 "$other_pid" 2>/dev/null || fail "the start on another display ended (see other.log)"
+kill -KILL "$other_pid"
+wait "$other_pid" 2>/dev/null || true
+mkdir "$work/cwd"
+(cd "$work/cwd" && XDG_RUNTIME_DIR=$work/missing/runtime QT_QPA_PLATFORM=offscreen \
+    exec "$program" --anzeige) >"$work/no-runtime.log" 2>&1 &
+other_pid=$!
+sleep 3
+kill -0 "$other_pid" 2>/dev/null || fail "the start without a runtime folder ended (see no-runtime.log)"
+[ -z "$(ls "$work/cwd")" ] || fail "the start without a runtime folder left $(ls "$work/cwd")"
 kill -KILL "$other_pid"
 wait "$other_pid" 2>/dev/null || true
 other_pid=
