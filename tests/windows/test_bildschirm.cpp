@@ -34,8 +34,6 @@ private slots:
     void escape_and_close_requests_leave_it_open();
     void quitting_the_program_is_not_held_up();
     void controls_keep_their_place_when_resized();
-    void centred_when_first_shown_then_where_left_data();
-    void centred_when_first_shown_then_where_left();
 };
 
 void TestBildschirm::window()
@@ -235,38 +233,6 @@ void TestBildschirm::controls_keep_their_place_when_resized()
     QCOMPARE(window.blatt()->geometry(), QRect(4, 48, 509, 521));
     QCOMPARE(window.findChild<QPushButton *>(QStringLiteral("Command2"))->geometry(),
              QRect(280, 4, 229, 41));
-}
-
-void TestBildschirm::centred_when_first_shown_then_where_left_data()
-{
-    QTest::addColumn<bool>("by_window_manager");
-    QTest::newRow("moved by the program") << false;
-    // A drag reaches Qt as a new frame position from the window system,
-    // without the explicit move that would pin the window for Qt.
-    QTest::newRow("dragged with the window manager") << true;
-}
-
-void TestBildschirm::centred_when_first_shown_then_where_left()
-{
-    QFETCH(bool, by_window_manager);
-    bildschirm window;
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    const QPoint screen_centre = window.screen()->availableGeometry().center();
-    QVERIFY2((window.frameGeometry().center() - screen_centre).manhattanLength() <= 2,
-             qPrintable(QStringLiteral("%1,%2")
-                            .arg(window.frameGeometry().center().x())
-                            .arg(window.frameGeometry().center().y())));
-
-    if (by_window_manager)
-        window.windowHandle()->setFramePosition(QPoint(10, 20));
-    else
-        window.move(10, 20);
-    QTRY_COMPARE(window.pos(), QPoint(10, 20));
-    window.hide();
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QCOMPARE(window.pos(), QPoint(10, 20));
 }
 
 QTEST_MAIN(TestBildschirm)
