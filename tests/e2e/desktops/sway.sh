@@ -6,11 +6,15 @@ desktop_tools=(sway swaymsg wtype grim jq)
 source "$here/desktops/wayland.sh"
 
 desktop_start() {
-    # sway's own default turns a window's activation request into a mere
-    # urgency hint; a stand's configuration lets it through (README, "Kiosk").
+    # With sway's defaults a window that opens over the full-screen main
+    # window gets no keyboard, and an activation request only marks it
+    # urgent. Either setting of the README's kiosk recipe mends that; the
+    # full flow runs with the one, the printer fault with the other.
+    local focus_setting='focus_on_window_activation smart'
+    [ "$scenario" = flow ] || focus_setting='for_window [app_id="org.example.quendra"] focus'
     cat >"$work/sway.config" <<CONFIG
 output HEADLESS-1 resolution ${screen_width}x$screen_height
-focus_on_window_activation smart
+$focus_setting
 xwayland disable
 CONFIG
     chmod 644 "$work/sway.config"

@@ -2,7 +2,7 @@
 # X11: a private Xvfb with openbox as the window manager, as a desktop would
 # have one; xdotool types, clicks and tells who holds the keyboard, import
 # takes the screenshots.
-desktop_tools=(Xvfb openbox xdotool import)
+desktop_tools=(Xvfb openbox xdotool xprop xev import)
 # shellcheck source=../../support/x_session.sh
 source "$here/../support/x_session.sh"
 wm_pid=
@@ -31,6 +31,17 @@ desktop_windows() {
     local focus
     focus=$(xdotool getwindowfocus 2>/dev/null || true)
     program_windows | awk -F '\t' -v f="$focus" '{ print $1 "\t" ($1 == f) "\t" $2 }'
+}
+
+# The keyboard goes to another program's window, as openbox gives the root
+# window's focus straight back.
+desktop_take_focus() {
+    xev -geometry 200x100+0+0 >/dev/null 2>&1 &
+    for _ in $(seq 50); do
+        [ -z "$(focused_window "$main_title_prefix" prefix)" ] && return 0
+        sleep 0.1
+    done
+    fail "could not take the keyboard away"
 }
 
 desktop_key() { xdotool key "$1"; }
