@@ -54,6 +54,7 @@ fail() {
     echo "FAIL ($backend $scenario): $*" >&2
     desktop_shot "$shots/failure.png" 2>/dev/null || true
     [ -z "${protocol_log:-}" ] || cp "$protocol_log" "$shots/" 2>/dev/null || true
+    cp "$work/program.log" "$shots/" 2>/dev/null || true
     if [ -n "$program_pid" ]; then
         echo "windows of the program (focused, title):" >&2
         desktop_windows 2>/dev/null | cut -f 2- >&2 || true
@@ -91,7 +92,7 @@ done
 [ "$scenario" = kiosk ] || [ -n "${QUENDRA_CUPS_DIR:-}" ] ||
     skip "needs a private CUPS scheduler (ctest fixture quendra_cups or quendra_cups_no_default)"
 mkdir -p "$shots"
-rm -f "$shots"/*.png "$shots"/*.pdf
+rm -f "$shots"/*.png "$shots"/*.pdf "$shots"/*.log
 
 step "installing into a temporary prefix"
 chmod 755 "$work" # the compositor's user reaches the program under cage

@@ -93,9 +93,9 @@ void press(wl_display *display, org_kde_kwin_fake_input *input, const Key &key)
 {
     for (const uint32_t modifier : key.modifiers)
         org_kde_kwin_fake_input_keyboard_key(input, modifier, 1);
+    // Press and release in one go: a pause between them, stretched on a busy
+    // machine, would let the program repeat the key.
     org_kde_kwin_fake_input_keyboard_key(input, key.code, 1);
-    wl_display_roundtrip(display);
-    pause_ms(20);
     org_kde_kwin_fake_input_keyboard_key(input, key.code, 0);
     for (auto modifier = key.modifiers.rbegin(); modifier != key.modifiers.rend(); ++modifier)
         org_kde_kwin_fake_input_keyboard_key(input, *modifier, 0);

@@ -44,23 +44,23 @@ call(session, remote + ".Session", "Start")
 keysyms = {"Return": 0xFF0D, "Escape": 0xFF1B, "space": 0x20, "Shift_L": 0xFFE1, "alt": 0xFFE9}
 
 
-def press(keysym, down):
-    call(session, remote + ".Session", "NotifyKeyboardKeysym", GLib.Variant("(ub)", (keysym, down)))
-    time.sleep(0.02)
-
-
 def key(name):
-    held = []
     *modifiers, last = name.split("+")
-    for modifier in modifiers:
-        press(keysyms[modifier], True)
-        held.append(keysyms[modifier])
     # mutter presses Shift itself for an upper-case keysym.
     keysym = keysyms.get(last, ord(last[0]) if len(last) == 1 else None)
-    press(keysym, True)
-    press(keysym, False)
-    for keysym in reversed(held):
-        press(keysym, False)
+    held = [keysyms[modifier] for modifier in modifiers] + [keysym]
+    # The presses go out without waiting, so that a slow round trip does not
+    # hold the key long enough for the program to repeat it; the last
+    # release waits, and D-Bus keeps the order.
+    events = [(each, True) for each in held] + [(each, False) for each in reversed(held)]
+    for number, event in enumerate(events):
+        arguments = GLib.Variant("(ub)", event)
+        if number + 1 < len(events):
+            bus.call(remote, session, remote + ".Session", "NotifyKeyboardKeysym", arguments,
+                     None, Gio.DBusCallFlags.NONE, -1, None, None)
+        else:
+            call(session, remote + ".Session", "NotifyKeyboardKeysym", arguments)
+    time.sleep(0.03)
 
 
 def click(x, y):
