@@ -24,7 +24,7 @@
 # At every step the desktop is asked which window holds the keyboard.
 #
 # usage: desktop_test.sh BACKEND SCENARIO CMAKE BUILD_DIR SHOTS_DIR TOOLS_DIR
-#   TOOLS_DIR  holds the input tools virtual_click and kwin_input
+#   TOOLS_DIR  holds the input tool desktop_input
 set -euo pipefail
 
 backend=${1:-} scenario=${2:-} cmake=${3:-} build=${4:-} shots=${5:-} tools_dir=${6:-}

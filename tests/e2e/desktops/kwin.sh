@@ -1,7 +1,7 @@
 # shellcheck shell=bash
 # KDE's compositor KWin, headless (--virtual), with its default settings, in
 # a D-Bus session of its own; keys and clicks through its fake-input protocol
-# (kwin_input), who holds the keyboard from the program's protocol log; no
+# (desktop_input), who holds the keyboard from the program's protocol log; no
 # screenshots (grim needs a wlroots compositor).
 # KWin's binary carries file capabilities, which this kind of machine refuses
 # to an unprivileged user, and its platform plugin wants a program named
@@ -16,12 +16,12 @@ source "$here/desktops/wayland.sh"
 protocol_log=$work/protocol.log
 
 desktop_start() {
-    [ -x "$tools_dir/kwin_input" ] || skip "kwin_input was not built (plasma-wayland-protocols missing)"
+    [ -x "$tools_dir/desktop_input" ] || skip "desktop_input was not built (plasma-wayland-protocols missing)"
     chmod 755 "$work"
     mkdir "$work/kwin"
     cp "$(command -v kwin_wayland)" "$work/kwin/kwin_wayland"
-    cp "$tools_dir/kwin_input" "$work/kwin/kwin_input"
-    chmod 755 "$work/kwin" "$work/kwin/kwin_wayland" "$work/kwin/kwin_input"
+    cp "$tools_dir/desktop_input" "$work/kwin/desktop_input"
+    chmod 755 "$work/kwin" "$work/kwin/kwin_wayland" "$work/kwin/desktop_input"
     env -u WAYLAND_DISPLAY -u DISPLAY XDG_RUNTIME_DIR="$compositor_dir" HOME="$compositor_dir" QT_QPA_PLATFORM= \
         KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 \
         setsid "${unprivileged[@]}" dbus-run-session -- "$work/kwin/kwin_wayland" --virtual \
@@ -32,8 +32,8 @@ desktop_start() {
 }
 
 desktop_windows() { log_windows; }
-kwin_input() { "${unprivileged[@]}" "$work/kwin/kwin_input" "$@"; }
+kwin_input() { "${unprivileged[@]}" "$work/kwin/desktop_input" "$@"; }
 desktop_key() { kwin_input key "$1"; }
 desktop_type() { kwin_input type "$1"; }
-desktop_click() { kwin_input click "$1" "$2"; }
+desktop_click() { kwin_input click "$1" "$2" "$screen_width" "$screen_height"; }
 desktop_shot() { :; }

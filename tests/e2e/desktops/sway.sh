@@ -1,11 +1,12 @@
 # shellcheck shell=bash
-# sway, headless: wtype types, a virtual pointer (virtual_click) clicks,
+# sway, headless: wtype types, a virtual pointer (desktop_input) clicks,
 # sway's window tree tells who holds the keyboard, grim takes screenshots.
 desktop_tools=(sway swaymsg wtype grim jq)
 # shellcheck source=wayland.sh
 source "$here/desktops/wayland.sh"
 
 desktop_start() {
+    [ -x "$tools_dir/desktop_input" ] || skip "desktop_input was not built (plasma-wayland-protocols missing)"
     # With sway's defaults a window that opens over the full-screen main
     # window gets no keyboard, and an activation request only marks it
     # urgent. Either setting of the README's kiosk recipe mends that; the
@@ -41,4 +42,4 @@ desktop_key() {
     esac
 }
 desktop_type() { wtype -s 250 -d 30 "$1"; }
-desktop_click() { "$tools_dir/virtual_click" "$1" "$2" "$screen_width" "$screen_height"; }
+desktop_click() { "$tools_dir/desktop_input" click "$1" "$2" "$screen_width" "$screen_height"; }
