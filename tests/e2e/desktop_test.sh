@@ -21,6 +21,10 @@
 #   kiosk       cage only: the README's autostart entry, made from the
 #               installed menu entry, run as cage's only client; the main
 #               window must paint.
+#   placement   X11 only, on an 800 x 600 screen: the options and report
+#               windows open centred, frame included; dragged by the window
+#               manager, the report window opens where it was left at each
+#               later report; after the end no lock or socket is left.
 # At every step the desktop is asked which window holds the keyboard.
 #
 # usage: desktop_test.sh BACKEND SCENARIO CMAKE BUILD_DIR SHOTS_DIR TOOLS_DIR
@@ -30,7 +34,7 @@ set -euo pipefail
 backend=${1:-} scenario=${2:-} cmake=${3:-} build=${4:-} shots=${5:-} tools_dir=${6:-}
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 if [ ! -f "$here/desktops/$backend.sh" ] || [ ! -d "$build" ] || [ -z "$shots" ]; then
-    echo "usage: $0 x11|sway|cage|mutter|kwin flow|no_printer|kiosk CMAKE BUILD_DIR SHOTS_DIR TOOLS_DIR" >&2
+    echo "usage: $0 x11|sway|cage|mutter|kwin flow|no_printer|kiosk|placement CMAKE BUILD_DIR SHOTS_DIR TOOLS_DIR" >&2
     exit 2
 fi
 
@@ -192,8 +196,9 @@ end_with_exit_question() {
 }
 
 # --- The run -------------------------------------------------------------
-if [ "$scenario" = kiosk ]; then
-    desktop_kiosk
+# A backend's scenario of its own.
+if declare -F "desktop_$scenario" >/dev/null; then
+    "desktop_$scenario"
     exit 0
 fi
 
