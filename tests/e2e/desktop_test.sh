@@ -13,7 +13,7 @@
 #               status 0. Then the kiosk start --ausdruck --lotto 49: no
 #               options window, a key, date and name print a 6 aus 49 page; a
 #               second start ends with status 3 and brings the running one
-#               back, one on another display runs; "X" and Return end it. A
+#               back, one on another platform runs; "X" and Return end it. A
 #               start after a killed one (its lock left behind) runs.
 #   no_printer  started with --anzeige on a scheduler without a default
 #               printer: Alt+B in the report window gets the error box,
@@ -75,6 +75,7 @@ program_pid=
 source "$here/../support/program_end.sh"
 # shellcheck source=../support/design_point.sh
 source "$here/../support/design_point.sh"
+second_start_environment=() # what the backend adds to the second start's environment
 # shellcheck source=/dev/null
 source "$here/desktops/$backend.sh"
 
@@ -311,7 +312,7 @@ step "a second start on the same display ends at once and brings the running one
 # Where the test can take the keyboard away (X11), the knock must bring it back.
 ! declare -F desktop_take_focus >/dev/null || desktop_take_focus
 status=0
-(protocol_log='' && desktop_program "$prefix/bin/quendra" --ausdruck) >"$work/second.out" 2>"$work/second.err" ||
+(protocol_log='' && desktop_program env "${second_start_environment[@]}" "$prefix/bin/quendra" --ausdruck) >"$work/second.out" 2>"$work/second.err" ||
     status=$?
 [ "$status" -eq 3 ] || fail "the second start ended with status $status, expected 3"
 [ "$(cat "$work/second.err")" = 'quendra: Quendra läuft auf dieser Anzeige bereits; das laufende Programm bleibt, wie es ist.' ] ||
@@ -319,11 +320,15 @@ status=0
 [ ! -s "$work/second.out" ] || fail "the second start wrote to standard output"
 [ "$(desktop_windows | wc -l)" -eq 1 ] || fail "the running program shows more than its main window"
 wait_for_main_focus 5
-step "a start on another display runs beside it"
-status=0
-env DISPLAY=:9$RANDOM WAYLAND_DISPLAY=none-$RANDOM QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$work/runtime" \
-    timeout 3 "$prefix/bin/quendra" --anzeige >"$work/other.log" 2>&1 || status=$?
-[ "$status" -eq 124 ] || fail "the start on another display ended with status $status"
+step "a start on another platform runs beside it; so does one without a runtime folder, leaving no lock"
+mkdir "$work/cwd"
+for runtime in "$work/runtime" "$work/missing/runtime"; do
+    status=0
+    (cd "$work/cwd" && exec env QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$runtime" \
+        timeout 3 "$prefix/bin/quendra" --anzeige) >"$work/other.log" 2>&1 || status=$?
+    [ "$status" -eq 124 ] || fail "the offscreen start (runtime folder $runtime) ended with status $status"
+done
+[ -z "$(ls "$work/cwd")" ] || fail "the start without a runtime folder left $(ls "$work/cwd")"
 end_with_exit_question 10
 [ "$(new_jobs | grep -c .)" -eq 1 ] || fail "expected one print job, found: $(new_jobs | tr '\n' ' ')"
 

@@ -27,6 +27,9 @@ desktop_program() {
     exec env QT_QPA_PLATFORM=xcb "$@"
 }
 
+# A Wayland display named besides leaves the lock the X display's.
+second_start_environment=(WAYLAND_DISPLAY=wayland-9)
+
 desktop_windows() {
     local focus
     focus=$(xdotool getwindowfocus 2>/dev/null || true)
