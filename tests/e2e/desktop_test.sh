@@ -314,7 +314,7 @@ step "a second start on the same display ends at once and brings the running one
 status=0
 (protocol_log='' && desktop_program env "${second_start_environment[@]}" "$prefix/bin/quendra" --ausdruck) >"$work/second.out" 2>"$work/second.err" ||
     status=$?
-[ "$status" -eq 3 ] || fail "the second start ended with status $status, expected 3"
+[ "$status" -eq 3 ] || fail "the second start ended with status $status, expected 3: $(head -c 3000 "$work/second.err")"
 [ "$(cat "$work/second.err")" = 'quendra: Quendra läuft auf dieser Anzeige bereits; das laufende Programm bleibt, wie es ist.' ] ||
     fail "the second start said \"$(cat "$work/second.err")\" on standard error"
 [ ! -s "$work/second.out" ] || fail "the second start wrote to standard output"
