@@ -12,11 +12,13 @@ protocol_log=$work/protocol.log
 
 desktop_start() {
     /usr/bin/python3 -c 'from gi.repository import Gio' 2>/dev/null || skip "python3-gi is not installed"
+    # A copy mutter's user can reach wherever the sources lie.
     chmod 755 "$work"
+    install -m 644 "$here/desktops/mutter_remote.py" "$work/mutter_remote.py"
     coproc REMOTE {
         exec env -u WAYLAND_DISPLAY -u DISPLAY XDG_RUNTIME_DIR="$compositor_dir" HOME="$compositor_dir" \
             setsid "${unprivileged[@]}" dbus-run-session -- \
-            /usr/bin/python3 "$here/desktops/mutter_remote.py" "${screen_width}x$screen_height" \
+            /usr/bin/python3 "$work/mutter_remote.py" "${screen_width}x$screen_height" \
             "$compositor_dir/mutter.log" 2>"$work/compositor.log"
     }
     compositor_pid=$REMOTE_PID
