@@ -19,16 +19,19 @@ run_packages=(
     libwayland-dev wayland-protocols
     fonts-liberation qt6-translations-l10n tzdata
 )
-# What the tests need on top: an X server, a window manager and a keyboard robot for the
-# end-to-end tests; two Wayland compositors (sway, and cage, which needs
-# Xwayland to start), a keyboard robot, a screenshot tool, jq to read sway's
-# window tree and ImageMagick to look at the screenshots for the Wayland
-# tests and at the professor's size on a large screen; a private CUPS
+# What the tests need on top: the desktops of the end-to-end tests, an X
+# server with openbox and a keyboard robot; the Wayland compositors sway,
+# cage (which needs Xwayland to start), GNOME's mutter (driven over D-Bus
+# from Python) and KDE's KWin (driven through its fake-input protocol,
+# described in plasma-wayland-protocols); a keyboard robot, a screenshot
+# tool, jq to read sway's window tree and ImageMagick to look at the
+# screenshots and at the professor's size on a large screen; a private CUPS
 # scheduler and the PDF tools to read back printed pages, clang's fuzzer
 # runtime, and dpkg-dev for the package build.
 test_packages=(
     xvfb xauth xdotool x11-utils openbox
     sway cage xwayland wtype grim jq imagemagick
+    mutter kwin-wayland plasma-wayland-protocols dbus-daemon python3-gi gir1.2-glib-2.0
     cups cups-client cups-bsd poppler-utils
     clang libclang-rt-14-dev
     dpkg-dev file libbenchmark-dev desktop-file-utils appstream

@@ -1,0 +1,343 @@
+#!/usr/bin/env bash
+# The installed program driven as visitors at the stand would, in a real
+# desktop, printing on the private CUPS queue of tests/cups. One description
+# of the flow; a small backend per desktop (desktops/*.sh) starts it, presses
+# keys, clicks, says who holds the keyboard and takes screenshots:
+#   x11 (Xvfb, openbox), sway, cage, mutter (GNOME), kwin (KDE Plasma).
+# Scenarios:
+#   flow        Return confirms the options window; a key opens the date box;
+#               a wrong date gets the error box, Return asks again; date and
+#               name; the report window, Alt+B prints it (one page), Alt+D
+#               hands back; the next person's key opens the date box, Escape
+#               gives up; a click on "X" and Return end the program with
+#               status 0. Then the kiosk start --ausdruck --lotto 49: no
+#               options window, a key, date and name print a 6 aus 49 page; a
+#               second start ends with status 3 and brings the running one
+#               back, one on another platform runs; "X" and Return end it. A
+#               start after a killed one (its lock left behind) runs.
+#   no_printer  started with --anzeige on a scheduler without a default
+#               printer: Alt+B in the report window gets the error box,
+#               Return gives the keyboard back to the report window.
+#   kiosk       cage only: the README's autostart entry, made from the
+#               installed menu entry, run as cage's only client; the main
+#               window must paint.
+#   placement   X11 only, on an 800 x 600 screen: the options and report
+#               windows open centred, frame included; dragged by the window
+#               manager, the report window opens where it was left at each
+#               later report; after the end no lock or socket is left.
+# At every step the desktop is asked which window holds the keyboard.
+#
+# usage: desktop_test.sh BACKEND SCENARIO CMAKE BUILD_DIR SHOTS_DIR TOOLS_DIR
+#   TOOLS_DIR  holds the input tool desktop_input
+set -euo pipefail
+
+backend=${1:-} scenario=${2:-} cmake=${3:-} build=${4:-} shots=${5:-} tools_dir=${6:-}
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+if [ ! -f "$here/desktops/$backend.sh" ] || [ ! -d "$build" ] || [ -z "$shots" ]; then
+    echo "usage: $0 x11|sway|cage|mutter|kwin flow|no_printer|kiosk|placement CMAKE BUILD_DIR SHOTS_DIR TOOLS_DIR" >&2
+    exit 2
+fi
+
+main_title_prefix='Rirezavezerivadur'
+options_title='Programmoptionen'
+prompt_title='Eingabe'
+report_title='Hier ist Ihre Quendra'
+error_title='falsches Geburtsdatum'
+exit_title='Ende'
+print_failure_title='Drucken nicht möglich'
+visitor='Wanda Weiland'
+screen_width=1280
+screen_height=1024
+
+step() { echo "--- $backend: $*"; }
+skip() {
+    echo "SKIP: $*"
+    exit 77
+}
+fail() {
+    echo "FAIL ($backend $scenario): $*" >&2
+    desktop_shot "$shots/failure.png" 2>/dev/null || true
+    [ -z "${protocol_log:-}" ] || cp "$protocol_log" "$shots/" 2>/dev/null || true
+    cp "$work/program.log" "$shots/" 2>/dev/null || true
+    if [ -n "$program_pid" ]; then
+        echo "windows of the program (focused, title):" >&2
+        desktop_windows 2>/dev/null | cut -f 2- >&2 || true
+    fi
+    for log in "$work"/*.log; do
+        [ "$log" != "$work/install.log" ] && [ -s "$log" ] && { echo "--- $(basename "$log")" >&2; tail -n 30 "$log" >&2; }
+    done
+    exit 1
+}
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/quendra-desktop.XXXXXX")
+program_pid=
+# shellcheck source=../support/program_end.sh
+source "$here/../support/program_end.sh"
+# shellcheck source=../support/design_point.sh
+source "$here/../support/design_point.sh"
+second_start_environment=() # what the backend adds to the second start's environment
+# shellcheck source=/dev/null
+source "$here/desktops/$backend.sh"
+
+cleanup() {
+    local status=$?
+    if program_alive; then
+        kill -KILL "$program_pid" 2>/dev/null || true
+    fi
+    desktop_stop
+    rm -rf "$work"
+    exit "$status"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM HUP
+
+for tool in "${desktop_tools[@]}" convert lpstat pdfinfo pdftotext; do
+    command -v "$tool" >/dev/null || skip "$tool is not installed"
+done
+[ "$scenario" = kiosk ] || [ -n "${QUENDRA_CUPS_DIR:-}" ] ||
+    skip "needs a private CUPS scheduler (ctest fixture quendra_cups or quendra_cups_no_default)"
+mkdir -p "$shots"
+rm -f "$shots"/*.png "$shots"/*.pdf "$shots"/*.log
+
+step "installing into a temporary prefix"
+chmod 755 "$work" # the compositor's user reaches the program under cage
+prefix=$work/prefix
+"$cmake" --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 ||
+    fail "cmake --install failed: $(tail -n 5 "$work/install.log")"
+[ -x "$prefix/bin/quendra" ] || fail "no $prefix/bin/quendra after the installation"
+
+# --- Looking at the screen -----------------------------------------------
+
+shot() { desktop_shot "$shots/$1.png" || echo "note: no screenshot $1"; }
+
+window_shown() {
+    desktop_windows | awk -F '\t' -v t="$1" '$3 == t { found = 1 } END { exit !found }'
+}
+
+# The id of the window titled $1 (a prefix with $2 = prefix) that holds the keyboard.
+focused_window() {
+    desktop_windows | awk -F '\t' -v t="$1" -v prefix="${2:-}" \
+        '$2 == 1 && ($3 == t || (prefix != "" && index($3, t) == 1)) { print $1 }'
+}
+
+# Waits up to $2 seconds until the window titled $1 holds the keyboard, and a
+# different one than id $3 if given; prints its id.
+wait_for_focus() {
+    local title=$1 not=${3:-} id deadline=$((SECONDS + $2))
+    while [ "$SECONDS" -le "$deadline" ]; do
+        program_alive || fail "the program ended while waiting for \"$title\""
+        id=$(focused_window "$title")
+        if [ -n "$id" ] && [ "$id" != "$not" ]; then
+            echo "$id"
+            return 0
+        fi
+        sleep 0.2
+    done
+    fail "\"$title\"${not:+ (a new one)} did not get the keyboard within $2 s"
+}
+
+wait_for_main_focus() {
+    local deadline=$((SECONDS + $1))
+    while [ "$SECONDS" -le "$deadline" ]; do
+        program_alive || fail "the program ended while waiting for the main window"
+        [ -n "$(focused_window "$main_title_prefix" prefix)" ] && return 0
+        sleep 0.2
+    done
+    fail "the main window did not get the keyboard within $1 s"
+}
+
+# The orange of the title "X" and the title's text on screenshot $1.
+check_orange() {
+    [ -s "$shots/$1.png" ] || return 0
+    local orange
+    orange=$(convert "$shots/$1.png" -fill black +opaque '#FF8000' -format '%[fx:round(mean*w*h)]' info:)
+    [ "$orange" -ge 1000 ] || fail "the main window shows no orange title ($orange pixels)"
+}
+
+answer() {
+    desktop_type "$1"
+    desktop_key Return
+}
+
+start_program() {
+    step "starting the installed program: quendra $*"
+    mkdir -p "$work/elsewhere"
+    (cd "$work/elsewhere" && desktop_program "$prefix/bin/quendra" "$@") \
+        </dev/null >>"$work/program.log" 2>&1 &
+    program_pid=$!
+}
+
+# Keys are ignored until the professor has finished his sentence, so a lone
+# Shift, which types nothing into a box, is pressed until the date box opens.
+next_person() {
+    local box='' deadline=$((SECONDS + 40))
+    while [ -z "$box" ] && [ "$SECONDS" -le "$deadline" ]; do
+        program_alive || fail "the program ended after the report"
+        desktop_key Shift_L
+        for _ in 1 2 3 4 5 6 7 8 9 10; do
+            box=$(focused_window "$prompt_title")
+            [ -n "$box" ] && break
+            sleep 0.2
+        done
+    done
+    [ -n "$box" ] || fail "no key started the next analysis within 40 s"
+}
+
+end_with_exit_question() {
+    step "clicking \"X\" and answering Return"
+    # Label1 ("X") is 33x33 at (312,320) of the main window's design, which
+    # grows with the screen; the window fills the screen.
+    local x y
+    read -r x y < <(design_point "$screen_width" "$screen_height" $((312 + 16)) $((320 + 16)) main)
+    desktop_click "$x" "$y" || fail "the click failed"
+    wait_for_focus "$exit_title" 20 >/dev/null
+    shot "$1-exit-question"
+    desktop_key Return
+    expect_clean_end
+}
+
+# --- The run -------------------------------------------------------------
+# A backend's scenario of its own.
+if declare -F "desktop_$scenario" >/dev/null; then
+    "desktop_$scenario"
+    exit 0
+fi
+
+step "starting the desktop"
+desktop_start
+# shellcheck source=../support/cups_queue.sh
+source "$here/../support/cups_queue.sh"
+
+if [ "$scenario" = no_printer ]; then
+    unset LPDEST PRINTER
+    ! lpstat_c -d 2>/dev/null | grep -q '^system default destination:' ||
+        fail "the scheduler has a default printer: $(lpstat_c -d)"
+    start_program --anzeige
+    wait_for_main_focus 30
+    sleep 2
+    desktop_key space
+    wait_for_focus "$prompt_title" 20 >/dev/null
+    answer 24011973
+    date_box=$(wait_for_focus "$prompt_title" 20)
+    answer "$visitor"
+    wait_for_focus "$report_title" 30 "$date_box" >/dev/null
+    step "Alt+B without a printer gets the error box"
+    desktop_key alt+b
+    wait_for_focus "$print_failure_title" 30 >/dev/null
+    shot 01-print-failure
+    desktop_key Return
+    wait_for_focus "$report_title" 20 >/dev/null
+    desktop_key alt+d
+    wait_for_main_focus 20
+    end_with_exit_question 02
+    echo "PASS ($backend no_printer): the printer fault was reported, exit status 0"
+    exit 0
+fi
+
+check_default_queue
+remember_queue_jobs
+start_program
+wait_for_focus "$options_title" 30 >/dev/null
+[ -n "$(desktop_windows | awk -F '\t' -v p="$main_title_prefix" 'index($3, p) == 1')" ] ||
+    fail "the options window is up but no main window"
+sleep 0.5 # the first face and the window contents settle for the picture
+shot 01-options
+step "Return confirms the options"
+desktop_key Return
+wait_for_main_focus 20
+! window_shown "$options_title" || fail "the options window is still shown after Return"
+sleep 2.5 # the professor types his first sentence, ten characters a second
+shot 02-professor-speaking
+check_orange 02-professor-speaking
+
+step "a key opens the date box; a wrong date gets the error box"
+desktop_key space
+date_box=$(wait_for_focus "$prompt_title" 20)
+shot 03-date-prompt
+answer 31131973
+name_box=$(wait_for_focus "$prompt_title" 20 "$date_box")
+answer "$visitor"
+wait_for_focus "$error_title" 20 >/dev/null
+shot 04-error-box
+desktop_key Return
+step "date and name"
+date_box=$(wait_for_focus "$prompt_title" 20 "$name_box")
+answer 24011973
+wait_for_focus "$prompt_title" 20 "$date_box" >/dev/null
+desktop_type "$visitor"
+shot 05-name-prompt
+desktop_key Return
+
+wait_for_focus "$report_title" 30 >/dev/null
+[ -z "$(new_jobs)" ] || fail "something was printed before \"Bitte ausdrucken\""
+sleep 0.5
+shot 06-report-window
+step "Alt+B prints the report"
+desktop_key alt+b
+job=$(wait_for_printed_job) || fail "no finished print job within 30 s after Alt+B"
+check_printed_page "$job" "$shots" "$visitor" 'Lottozahlen (6 aus 45) berechnet:'
+wait_for_focus "$report_title" 10 >/dev/null
+step "Alt+D hands over to the next person"
+desktop_key alt+d
+wait_for_main_focus 20
+! window_shown "$report_title" || fail "the report window is still shown after Alt+D"
+shot 07-after-report
+
+step "the next person's key opens the date box; Escape gives up"
+next_person
+desktop_key Escape
+wait_for_main_focus 20
+! window_shown "$prompt_title" || fail "a box is still open after Escape"
+end_with_exit_question 08
+[ "$(new_jobs | grep -c .)" -eq 1 ] || fail "expected one print job, found: $(new_jobs | tr '\n' ' ')"
+
+step "the kiosk start"
+remember_queue_jobs
+start_program --ausdruck --lotto 49
+wait_for_main_focus 30
+! window_shown "$options_title" || fail "the options window opened despite --ausdruck --lotto 49"
+sleep 1
+desktop_key space
+date_box=$(wait_for_focus "$prompt_title" 20)
+answer 24011973
+wait_for_focus "$prompt_title" 20 "$date_box" >/dev/null
+answer "$visitor"
+job=$(wait_for_printed_job) || fail "no finished print job within 30 s after the name"
+check_printed_page "$job" "$shots" "$visitor" 'Lottozahlen (6 aus 49) berechnet:'
+! window_shown "$report_title" || fail "a report window opened although --ausdruck was given"
+wait_for_main_focus 20
+shot 09-after-printing
+
+step "a second start on the same display ends at once and brings the running one back"
+# Where the test can take the keyboard away (X11), the knock must bring it back.
+! declare -F desktop_take_focus >/dev/null || desktop_take_focus
+status=0
+(protocol_log='' && desktop_program env "${second_start_environment[@]}" "$prefix/bin/quendra" --ausdruck) >"$work/second.out" 2>"$work/second.err" ||
+    status=$?
+[ "$status" -eq 3 ] || fail "the second start ended with status $status, expected 3: $(head -c 3000 "$work/second.err")"
+[ "$(cat "$work/second.err")" = 'quendra: Quendra läuft auf dieser Anzeige bereits; das laufende Programm bleibt, wie es ist.' ] ||
+    fail "the second start said \"$(cat "$work/second.err")\" on standard error"
+[ ! -s "$work/second.out" ] || fail "the second start wrote to standard output"
+[ "$(desktop_windows | wc -l)" -eq 1 ] || fail "the running program shows more than its main window"
+wait_for_main_focus 5
+step "a start on another platform runs beside it; so does one without a runtime folder, leaving no lock"
+mkdir "$work/cwd"
+for runtime in "$work/runtime" "$work/missing/runtime"; do
+    status=0
+    (cd "$work/cwd" && exec env QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$runtime" \
+        timeout 3 "$prefix/bin/quendra" --anzeige) >"$work/other.log" 2>&1 || status=$?
+    [ "$status" -eq 124 ] || fail "the offscreen start (runtime folder $runtime) ended with status $status"
+done
+[ -z "$(ls "$work/cwd")" ] || fail "the start without a runtime folder left $(ls "$work/cwd")"
+end_with_exit_question 10
+[ "$(new_jobs | grep -c .)" -eq 1 ] || fail "expected one print job, found: $(new_jobs | tr '\n' ' ')"
+
+step "the lock of a killed program does not block the next start"
+start_program --anzeige
+wait_for_main_focus 30
+kill -KILL "$program_pid"
+wait "$program_pid" 2>/dev/null || true
+compgen -G "$work/runtime/quendra-*.lock" >/dev/null || fail "the killed program left no lock behind"
+start_program --anzeige
+wait_for_main_focus 30
+echo "PASS ($backend): every window took the keyboard, two printed pages, exit status 0; $shots"
