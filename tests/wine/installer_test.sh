@@ -32,6 +32,7 @@ cleanup() {
     [ -z "${wm_pid:-}" ] || kill "$wm_pid" 2>/dev/null || true
     end_x_session
     WINEPREFIX=$work/prefix /usr/lib/wine/wineserver -k 2>/dev/null || true
+    sh "$support/../cups/cups_harness.sh" stop "$work/cups" >/dev/null 2>&1 || true
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -41,6 +42,16 @@ echo "--- the installer"
     fail "CPack could not build the installer"
 installer=$(ls "$work"/package/Quendra-*-win64.exe)
 echo "$(basename "$installer"): $(($(stat -c %s "$installer") / 1024)) KiB"
+
+# A private CUPS scheduler with a default queue: Wine hands it to Windows
+# programs as their default printer.
+cups=$work/cups
+sh "$support/../cups/cups_harness.sh" start "$cups" >/dev/null || fail "no CUPS scheduler"
+export CUPS_SERVER=$cups/cups.sock CUPS_SERVERROOT=$cups/client HOME=$cups/home QUENDRA_CUPS_DIR=$cups
+unset LPDEST PRINTER
+# shellcheck source=../support/cups_queue.sh
+source "$support/cups_queue.sh"
+check_default_queue
 
 start_x_server 1280x1024
 # The Windows Qt draws through Wine; the Linux platform choice means nothing to it.
@@ -52,6 +63,11 @@ if command -v openbox >/dev/null; then
 fi
 export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 "$wine" wineboot -i >/dev/null 2>&1 || fail "wineboot could not make a prefix"
+# Wine has no Times New Roman and picks an OpenType face whose outlines its
+# PostScript driver leaves empty; Windows has it as TrueType, as is its
+# metric twin.
+"$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Times New Roman' /t REG_SZ \
+    /d 'Liberation Serif' /f >/dev/null 2>&1 || fail "cannot name Wine's Times New Roman"
 
 program_files="$WINEPREFIX/drive_c/Program Files/Quendra"
 start_menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Quendra"
@@ -112,6 +128,21 @@ xdotool type --delay 30 Eva
 xdotool key Return
 wait_for_focus 'Hier ist Ihre Quendra' 30
 import -window root "$shots/report.png"
+
+echo "--- the same report printed"
+remember_queue_jobs
+xdotool key alt+b
+job=$(wait_for_printed_job) || fail "no job reached the CUPS queue within 30 s"
+# Wine's printer driver sends PostScript; read it back as a PDF.
+file=$cups/spool/d$(printf '%05d' "$job")-001
+cp "$file" "$shots/job-$job.ps"
+ps2pdf "$file" "$shots/job-$job.pdf" || fail "job $job is no PostScript ($(file -b "$file"))"
+text=$(pdftotext -layout "$shots/job-$job.pdf" -)
+for wanted in 'Auswertung des Geburtsdatums:' 'Eva wurde am 24.1.1973 geboren'; do
+    grep -qF "$wanted" <<<"$text" || fail "the page of job $job lacks \"$wanted\""
+done
+echo "job $job: $(pdfinfo "$shots/job-$job.pdf" | sed -n 's/^Pages: *//p') page(s) for Eva"
+wait_for_focus 'Hier ist Ihre Quendra' 30
 xdotool key alt+d
 wait_for_gone 'Hier ist Ihre Quendra' 20
 
