@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The Windows installer under 64-bit Wine on a private X server: it installs
 # silently into a fresh Wine prefix, the installed program starts and its
-# options window takes the keys, a report is shown, the program ends through
-# its exit question, and the silent uninstaller leaves nothing behind.
+# options window takes the keys and a second start ends, a report is shown and
+# printed on a private CUPS queue, the program ends through its exit question,
+# and the silent uninstaller leaves nothing behind.
 #   installer_test.sh CPACK_COMMAND BUILD_DIR SHOTS_DIR
 # Builds the installer with CPack first. Skips (77) without Xvfb or xdotool.
 set -euo pipefail
@@ -113,6 +114,11 @@ wait_for_focus Programmoptionen 60
 echo "options window after $((($(date +%s%N) - started) / 1000000)) ms"
 program_windows | cut -f 2 | grep -q '^Rirezavezerivadur' || fail "no main window beside the options"
 import -window root "$shots/options.png"
+# Once per Windows session: a second start knocks and ends with status 3.
+status=0
+"$wine" 'C:\Program Files\Quendra\quendra.exe' >/dev/null 2>&1 || status=$?
+[ "$status" = 3 ] || fail "a second start ended with status $status, expected 3"
+wait_for_focus Programmoptionen 20
 xdotool key Return
 wait_for_gone Programmoptionen 20
 
