@@ -38,9 +38,9 @@ test_packages=(
 
 # The Windows build on top of the run packages: the mingw-w64 cross compilers,
 # NSIS for the installer, 64-bit Wine, a window manager and Ghostscript (Wine
-# prints PostScript) for its tests, and
-# xz for the ready Qt.
-windows_packages=(g++-mingw-w64-x86-64-posix nsis wine64 openbox xz-utils ghostscript)
+# prints PostScript) for its tests, xz for the ready Qt and dpkg-dev to unpack
+# Debian's Qt source where there is none.
+windows_packages=(g++-mingw-w64-x86-64-posix nsis wine64 openbox xz-utils ghostscript dpkg-dev)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then

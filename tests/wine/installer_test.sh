@@ -20,7 +20,9 @@ rm -rf "$shots"
 mkdir -p "$shots"
 fail() {
     echo "FAIL: $*" >&2
-    [ -n "${xvfb_pid:-}" ] && import -window root "$shots/failure.png" 2>/dev/null || true
+    if [ -n "${xvfb_pid:-}" ]; then
+        import -window root "$shots/failure.png" 2>/dev/null || true
+    fi
     exit 1
 }
 # shellcheck source=../support/x_session.sh
