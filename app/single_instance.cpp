@@ -5,6 +5,10 @@
 #include <QLocalSocket>
 #include <QStandardPaths>
 
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#endif
+
 namespace {
 
 QString file_name_part(QString text)
@@ -32,6 +36,12 @@ QString instance_display(const QString &x11_display)
                   qEnvironmentVariable("WAYLAND_DISPLAY", QStringLiteral("wayland-0"));
     else
         display = platform;
+#ifdef Q_OS_WIN
+    // One per Windows session (console or remote desktop) of the user.
+    DWORD session = 0;
+    if (ProcessIdToSessionId(GetCurrentProcessId(), &session))
+        display += QStringLiteral("-sitzung-%1").arg(session);
+#endif
     return file_name_part(display);
 }
 
@@ -41,7 +51,13 @@ SingleInstance::SingleInstance(const QString &display)
     // rest of the key. Qt names none when it cannot make a private one; a
     // lock anywhere else could be another user's, or land in the working
     // directory.
+#ifdef Q_OS_WIN
+    // Windows has no runtime folder (Qt names the home folder); the temporary
+    // folder is the user's own too. The socket is a named pipe there.
+    const QString folder = QDir::tempPath();
+#else
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+#endif
     if (folder.isEmpty())
         return;
     base_path = QDir(folder).filePath(QStringLiteral("quendra-") + display);

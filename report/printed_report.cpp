@@ -2,11 +2,10 @@
 
 #include "printer_surface.h"
 #include "report_lines.h"
+#include "spooler.h"
 
 #include <QPrinter>
 #include <QPrinterInfo>
-
-#include <cups/cups.h>
 
 std::optional<QString> print_report_page(const AnalysisResult &result, const QImage &header,
                                          const QImage &logo, const Clock &clock, QPrinter &printer)
@@ -41,11 +40,8 @@ std::optional<QString> print_report(const AnalysisResult &result, const QImage &
     if (std::optional<QString> failure = print_report_page(result, header, logo, clock, printer))
         return failure;
 
-    // Qt hands the finished page to CUPS at the end of the document but does
-    // not tell whether the scheduler took it; CUPS keeps the answer to that
-    // last request, on this thread, until the next one.
-    if (cupsLastError() >= IPP_STATUS_REDIRECTION_OTHER_SITE)
+    if (std::optional<QString> refusal = spooler_refusal(info.printerName()))
         return QStringLiteral("Der Drucker „%1“ hat den Auftrag nicht angenommen: %2")
-            .arg(info.printerName(), QString::fromUtf8(cupsLastErrorString()));
+            .arg(info.printerName(), *refusal);
     return std::nullopt;
 }
