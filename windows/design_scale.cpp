@@ -21,10 +21,22 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <vector>
 
 namespace {
 
-// A picture box's picture, drawn as QLabel draws it but smoothed.
+// Makes painter count in the screen's own pixels, so that a picture made at
+// the screen's resolution is copied as it is; through Qt's fractional scale
+// it would be resampled at every paint.
+void in_screen_pixels(QPainter &painter, qreal ratio)
+{
+    painter.scale(1 / ratio, 1 / ratio);
+}
+
+// A picture box's picture, drawn as QLabel draws it but enlarged smoothly
+// to the screen's pixels. The faces are read anew every second, so each is
+// a new pixmap of the same few pictures: the enlarged ones are kept by
+// content, and a face costs no more than a copy once it has shown.
 class SmoothPicture : public QObject
 {
 public:
@@ -36,12 +48,57 @@ public:
         if (event->type() != QEvent::Paint || label->pixmap().isNull() ||
             label->hasScaledContents())
             return false;
+        const qreal ratio = label->devicePixelRatioF();
+        const QPixmap &shown = ratio == label->pixmap().devicePixelRatio()
+                                   ? label->pixmap()
+                                   : enlarged(label->pixmap(), ratio);
+        const QRect inside = label->contentsRect();
+        const QRect place = QStyle::alignedRect(label->layoutDirection(), label->alignment(),
+                                                shown.deviceIndependentSize().toSize(), inside);
+        // What the picture leaves free is filled here, so that the window
+        // need not paint the whole box beneath it every second.
         QPainter painter(label);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        label->style()->drawItemPixmap(&painter, label->contentsRect(), int(label->alignment()),
-                                       label->pixmap());
+        for (const QRect &free : QRegion(label->rect()).subtracted(place & inside))
+            painter.fillRect(free, label->palette().brush(label->backgroundRole()));
+        painter.setClipRect(inside);
+        in_screen_pixels(painter, ratio);
+        painter.drawPixmap(QRectF(QPointF(place.topLeft()) * ratio, QSizeF(shown.size())), shown,
+                           QRectF(shown.rect()));
         return true;
     }
+
+private:
+    struct Enlarged
+    {
+        size_t key;
+        qreal ratio;
+        QPixmap pixmap;
+    };
+
+    const QPixmap &enlarged(const QPixmap &picture, qreal ratio)
+    {
+        const QImage image = picture.toImage();
+        const size_t key = qHash(QByteArrayView(image.constBits(), image.sizeInBytes()));
+        const auto same = [&](const Enlarged &entry) {
+            return entry.key == key && entry.ratio == ratio;
+        };
+        if (auto found = std::find_if(kept.begin(), kept.end(), same); found != kept.end()) {
+            std::rotate(kept.begin(), found, found + 1);
+            return kept.front().pixmap;
+        }
+        const QSize pixels = (picture.deviceIndependentSize() * ratio).toSize();
+        QPixmap pixmap = QPixmap::fromImage(
+            image.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        pixmap.setDevicePixelRatio(ratio);
+        if (kept.size() == kept_pictures)
+            kept.pop_back();
+        kept.insert(kept.begin(), Enlarged{key, ratio, pixmap});
+        return kept.front().pixmap;
+    }
+
+    // The three faces; the printing professor pushes one out for a while.
+    static constexpr std::size_t kept_pictures = 3;
+    std::vector<Enlarged> kept;
 };
 
 // A label that is typed into one character at a time (the speech bubble):
@@ -83,7 +140,8 @@ public:
         const QRectF source(QPointF(area.topLeft() - label->contentsRect().topLeft()) * ratio,
                             QSizeF(area.size()) * ratio);
         QPainter painter(label);
-        painter.drawImage(QRectF(area), image, source);
+        in_screen_pixels(painter, ratio);
+        painter.drawImage(QRectF(QPointF(area.topLeft()) * ratio, source.size()), image, source);
         return true;
     }
 
@@ -239,6 +297,7 @@ void place_design(QWidget &window, QPoint offset)
 
 void smooth_picture(QLabel &picture)
 {
+    picture.setAttribute(Qt::WA_OpaquePaintEvent);
     picture.installEventFilter(new SmoothPicture(&picture));
 }
 

@@ -48,8 +48,9 @@ int bubble_width(int screen_width, int bubble_left, double factor);
 /// Moves every control of the main window by offset.
 void place_design(QWidget &window, QPoint offset);
 
-/// Draws the picture of a picture box smoothly when it is enlarged. Qt
-/// smooths only at fractional factors; at 2 or 3 a face would turn blocky.
+/// Draws the picture of a picture box enlarged smoothly to the screen's
+/// pixels, as Qt does not at whole factors (a face at 2 or 3 would turn
+/// blocky), and keeps the last few enlarged pictures by their content.
 void smooth_picture(QLabel &picture);
 
 /// Makes label (the speech bubble, typed into a character at a time)
