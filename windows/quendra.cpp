@@ -45,12 +45,6 @@ Quendra::Quendra(QuendraSetup setup, QWidget *parent)
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setFocusPolicy(Qt::StrongFocus);
     ui->blase->setTextFormat(Qt::PlainText);
-    // The title's size has a fraction, which a form's font cannot hold; set
-    // here rather than by a style sheet, which would put Qt's style sheet
-    // machinery on the way to the first frame.
-    QFont title = ui->Label7->font();
-    title.setPointSizeF(27.75);
-    ui->Label7->setFont(title);
     ui->Label1->installEventFilter(this);
     ui->Label7->installEventFilter(this);
 
