@@ -28,11 +28,15 @@ desktop_install() {
     echo "$(basename "$installer"): $(($(stat -c %s "$installer") / 1024)) KiB"
     export WINEPREFIX=$work/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     "$wine" wineboot -i >/dev/null 2>&1 || fail "wineboot could not make a prefix"
-    # Wine has no Times New Roman and picks an OpenType face whose outlines
-    # its PostScript driver leaves empty; Windows has it as TrueType, as is
-    # its metric twin.
-    "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Times New Roman' /t REG_SZ \
-        /d 'Liberation Serif' /f >/dev/null 2>&1 || fail "cannot name Wine's Times New Roman"
+    # Without Windows' faces Wine picks a serif face for every sans one, and
+    # for Times New Roman an OpenType face whose outlines its PostScript
+    # driver leaves empty; Windows has them as TrueType, as are their metric
+    # twins. Tahoma is the face of Wine's boxes.
+    for face in 'Times New Roman=Liberation Serif' 'MS Sans Serif=Liberation Sans' \
+        'Tahoma=Liberation Sans'; do
+        "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${face%=*}" /t REG_SZ \
+            /d "${face#*=}" /f >/dev/null 2>&1 || fail "cannot name Wine's ${face%=*}"
+    done
     "$wine" "$installer" /S || fail "the installer ended with status $?"
     program_files="$WINEPREFIX/drive_c/Program Files/Quendra"
     start_menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Quendra"
