@@ -17,6 +17,12 @@
 
 #include <cstdio>
 
+#ifdef Q_OS_WIN
+#include <io.h>
+#include <qt_windows.h>
+#include <string>
+#endif
+
 namespace {
 
 QStringList arguments_of(int argc, char *argv[])
@@ -27,6 +33,45 @@ QStringList arguments_of(int argc, char *argv[])
     return arguments;
 }
 
+#ifdef Q_OS_WIN
+// Windows gives a GUI program no console, so help and errors asked for in
+// one would vanish: the program writes to the console it was started from.
+void attach_parent_console()
+{
+    const auto missing = [](DWORD which) {
+        const HANDLE handle = GetStdHandle(which);
+        return handle == nullptr || handle == INVALID_HANDLE_VALUE;
+    };
+    const bool no_output = missing(STD_OUTPUT_HANDLE);
+    const bool no_errors = missing(STD_ERROR_HANDLE);
+    // Redirected output stays where it was sent.
+    if (!(no_output || no_errors) || !AttachConsole(ATTACH_PARENT_PROCESS))
+        return;
+    if (no_output)
+        std::freopen("CONOUT$", "w", stdout);
+    if (no_errors)
+        std::freopen("CONOUT$", "w", stderr);
+}
+#endif
+
+void write_text(const QString &text, FILE *stream)
+{
+#ifdef Q_OS_WIN
+    attach_parent_console();
+    // A console shows UTF-16 whatever its code page; files and pipes get UTF-8.
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    DWORD mode = 0;
+    if (GetConsoleMode(handle, &mode)) {
+        std::fflush(stream);
+        const std::wstring wide = text.toStdWString();
+        DWORD written = 0;
+        WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+        return;
+    }
+#endif
+    std::fputs(text.toUtf8().constData(), stream);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -35,7 +80,7 @@ int main(int argc, char *argv[])
     // need none. Qt's own options are left for Qt.
     const CommandLine command_line = parse_command_line(arguments_of(argc, argv));
     if (const auto *answer = std::get_if<CommandLineAnswer>(&command_line)) {
-        std::fputs(answer->text.toUtf8().constData(), answer->status == 0 ? stdout : stderr);
+        write_text(answer->text, answer->status == 0 ? stdout : stderr);
         return answer->status;
     }
     const StartOptions &options = std::get<StartOptions>(command_line);
@@ -49,8 +94,8 @@ int main(int argc, char *argv[])
     // anything.
     SingleInstance instance(instance_display(options.display));
     if (!instance.claim()) {
-        std::fputs("quendra: Quendra läuft auf dieser Anzeige bereits; das laufende Programm "
-                   "bleibt, wie es ist.\n",
+        write_text(QStringLiteral("quendra: Quendra läuft auf dieser Anzeige bereits; das "
+                                  "laufende Programm bleibt, wie es ist.\n"),
                    stderr);
         return already_running_status;
     }

@@ -80,6 +80,11 @@ bool SingleInstance::claim()
     if (!lock->tryLock(0)) {
         if (lock->error() != QLockFile::LockFailedError)
             return true; // no lock can be made: go ahead without one
+#ifdef Q_OS_WIN
+        // Windows lets only the process the user just started take the
+        // foreground; this start hands that right on to the running one.
+        AllowSetForegroundWindow(ASFW_ANY);
+#endif
         QLocalSocket knock;
         knock.connectToServer(socket_path);
         if (knock.waitForConnected(1000))

@@ -60,7 +60,13 @@ check_printed_page() {
     shift 3
     file=$QUENDRA_CUPS_DIR/spool/d$(printf '%05d' "$job")-001
     [ -s "$file" ] || fail "job $job has no document in the spool ($file)"
-    cp "$file" "$shots/job-$job.pdf"
+    # Wine's printer driver sends PostScript; it is read back as a PDF.
+    if [ "$(head -c 2 "$file")" = '%!' ]; then
+        ps2pdf "$file" "$shots/job-$job.pdf" || fail "job $job is broken PostScript"
+    else
+        cp "$file" "$shots/job-$job.pdf"
+    fi
+    file=$shots/job-$job.pdf
     pages=$(pdfinfo "$file" 2>/dev/null | sed -n 's/^Pages: *//p')
     [ "$pages" = 1 ] || fail "job $job has ${pages:-no} pages, expected one"
     text=$(pdftotext -layout "$file" - 2>/dev/null)
