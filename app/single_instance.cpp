@@ -11,6 +11,9 @@
 
 namespace {
 
+// Tokens are short; a knock is not a channel for anything larger.
+constexpr qsizetype max_token_size = 1024;
+
 QString file_name_part(QString text)
 {
     for (QChar &c : text) {
@@ -72,7 +75,7 @@ SingleInstance::~SingleInstance()
     release();
 }
 
-bool SingleInstance::claim()
+bool SingleInstance::claim(const QByteArray &activation_token)
 {
     if (!lock)
         return true;
@@ -82,20 +85,26 @@ bool SingleInstance::claim()
             return true; // no lock can be made: go ahead without one
         QLocalSocket knock;
         knock.connectToServer(socket_path);
-        if (knock.waitForConnected(1000))
-            knock.disconnectFromServer();
+        if (knock.waitForConnected(1000)) {
+            knock.write(activation_token.left(max_token_size));
+            knock.disconnectFromServer(); // writes what is left first
+            if (knock.state() != QLocalSocket::UnconnectedState)
+                knock.waitForDisconnected(1000);
+        }
         return false;
     }
 
     // A socket file left by a killed instance would block listening.
     QLocalServer::removeServer(socket_path);
     server.setSocketOptions(QLocalServer::UserAccessOption);
+    // A knock is whatever the second start wrote before it hung up.
     connect(&server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket *socket = server.nextPendingConnection()) {
-            socket->disconnectFromServer();
-            socket->deleteLater();
+            connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
+                emit knocked(socket->readAll().left(max_token_size));
+                socket->deleteLater();
+            });
         }
-        emit knocked();
     });
     // Without the socket a second start still ends; it only cannot knock.
     server.listen(socket_path);
