@@ -1,5 +1,6 @@
 #include "single_instance.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QGuiApplication>
 #include <QLocalSocket>
@@ -13,6 +14,7 @@ namespace {
 
 // Tokens are short; a knock is not a channel for anything larger.
 constexpr qsizetype max_token_size = 1024;
+constexpr qsizetype max_display_name = 32;
 
 QString file_name_part(QString text)
 {
@@ -63,7 +65,15 @@ SingleInstance::SingleInstance(const QString &display)
 #endif
     if (folder.isEmpty())
         return;
-    base_path = QDir(folder).filePath(QStringLiteral("quendra-") + display);
+    // A local socket's path holds about a hundred bytes, and a Wayland
+    // display may be named by a full path: a long name is cut to a digest.
+    QString name = display;
+    if (name.size() > max_display_name)
+        name = QString::fromLatin1(
+            QCryptographicHash::hash(display.toUtf8(), QCryptographicHash::Sha256)
+                .toHex()
+                .left(max_display_name));
+    base_path = QDir(folder).filePath(QStringLiteral("quendra-") + name);
     lock = std::make_unique<QLockFile>(base_path + QStringLiteral(".lock"));
     // A stand runs for days: only an owner that is gone makes the lock stale,
     // never its age.
