@@ -325,10 +325,12 @@ if [ -n "${protocol_log:-}" ]; then # the token the second start was given activ
     grep -q 'activate("knock-token", wl_surface@' "$protocol_log" || fail "the second start's token was not used"
 fi
 step "a start on another platform runs beside it; so does one without a runtime folder, leaving no lock"
-mkdir "$work/cwd"
+# Without its runtime folder Qt falls back to one in TMPDIR, which other
+# runs on the machine share: a private TMPDIR keeps them apart.
+mkdir "$work/cwd" "$work/tmp"
 for runtime in "$work/runtime" "$work/missing/runtime"; do
     status=0
-    (cd "$work/cwd" && exec env QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$runtime" \
+    (cd "$work/cwd" && exec env QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$runtime" TMPDIR="$work/tmp" \
         timeout 3 "$prefix/bin/quendra" --anzeige) >"$work/other.log" 2>&1 || status=$?
     [ "$status" -eq 124 ] || fail "the offscreen start (runtime folder $runtime) ended with status $status"
 done
