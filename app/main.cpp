@@ -85,6 +85,15 @@ int main(int argc, char *argv[])
     }
     const StartOptions &options = std::get<StartOptions>(command_line);
 
+    // The launcher's Wayland activation token, taken out of the environment
+    // while no other thread can read it, so that it goes with the first
+    // window's activation and not to whatever Qt activates first or to a
+    // program we start. On X11 Qt itself takes the startup id at its first
+    // window; a second start only forwards it.
+    const QByteArray wayland_token = qgetenv("XDG_ACTIVATION_TOKEN");
+    qunsetenv("XDG_ACTIVATION_TOKEN");
+    const QByteArray x11_startup_id = qgetenv("DESKTOP_STARTUP_ID");
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quendra"));
     QApplication::setApplicationVersion(QStringLiteral(QUENDRA_VERSION));
@@ -93,7 +102,8 @@ int main(int argc, char *argv[])
     // One Quendra per user and display; a second start ends before it shows
     // anything.
     SingleInstance instance(instance_display(options.display));
-    if (!instance.claim()) {
+    const bool on_x11 = QGuiApplication::platformName() == QLatin1String("xcb");
+    if (!instance.claim(on_x11 ? x11_startup_id : wayland_token)) {
         write_text(QStringLiteral("quendra: Quendra läuft auf dieser Anzeige bereits; das "
                                   "laufende Programm bleibt, wie es ist.\n"),
                    stderr);
@@ -135,16 +145,18 @@ int main(int argc, char *argv[])
                       options.lottery_variant.value_or(dialog.read_lottery_variant()));
     }
     // A second start brings this one, or the box it shows, to the front.
-    QObject::connect(&instance, &SingleInstance::knocked, &window, [&window] {
-        QWidget *modal = QApplication::activeModalWidget();
-        bring_to_front(modal ? *modal : window);
-    });
+    QObject::connect(&instance, &SingleInstance::knocked, &window,
+                     [&window](const QByteArray &token) {
+                         QWidget *modal = QApplication::activeModalWidget();
+                         bring_to_front(modal ? *modal : window, token);
+                     });
 
     // Without a window manager nobody honours the full-screen request, so the
     // window takes the screen's geometry itself as well.
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         window.setGeometry(screen->geometry());
-    take_keyboard_focus(window);
     window.showFullScreen();
+    if (!on_x11 && !wayland_token.isEmpty())
+        bring_to_front(window, wayland_token);
     return QApplication::exec();
 }

@@ -1,5 +1,6 @@
 #include "single_instance.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QGuiApplication>
 #include <QLocalSocket>
@@ -10,6 +11,10 @@
 #endif
 
 namespace {
+
+// Tokens are short; a knock is not a channel for anything larger.
+constexpr qsizetype max_token_size = 1024;
+constexpr qsizetype max_display_name = 32;
 
 QString file_name_part(QString text)
 {
@@ -60,7 +65,15 @@ SingleInstance::SingleInstance(const QString &display)
 #endif
     if (folder.isEmpty())
         return;
-    base_path = QDir(folder).filePath(QStringLiteral("quendra-") + display);
+    // A local socket's path holds about a hundred bytes, and a Wayland
+    // display may be named by a full path: a long name is cut to a digest.
+    QString name = display;
+    if (name.size() > max_display_name)
+        name = QString::fromLatin1(
+            QCryptographicHash::hash(display.toUtf8(), QCryptographicHash::Sha256)
+                .toHex()
+                .left(max_display_name));
+    base_path = QDir(folder).filePath(QStringLiteral("quendra-") + name);
     lock = std::make_unique<QLockFile>(base_path + QStringLiteral(".lock"));
     // A stand runs for days: only an owner that is gone makes the lock stale,
     // never its age.
@@ -72,7 +85,7 @@ SingleInstance::~SingleInstance()
     release();
 }
 
-bool SingleInstance::claim()
+bool SingleInstance::claim(const QByteArray &activation_token)
 {
     if (!lock)
         return true;
@@ -87,20 +100,26 @@ bool SingleInstance::claim()
 #endif
         QLocalSocket knock;
         knock.connectToServer(socket_path);
-        if (knock.waitForConnected(1000))
-            knock.disconnectFromServer();
+        if (knock.waitForConnected(1000)) {
+            knock.write(activation_token.left(max_token_size));
+            knock.disconnectFromServer(); // writes what is left first
+            if (knock.state() != QLocalSocket::UnconnectedState)
+                knock.waitForDisconnected(1000);
+        }
         return false;
     }
 
     // A socket file left by a killed instance would block listening.
     QLocalServer::removeServer(socket_path);
     server.setSocketOptions(QLocalServer::UserAccessOption);
+    // A knock is whatever the second start wrote before it hung up.
     connect(&server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket *socket = server.nextPendingConnection()) {
-            socket->disconnectFromServer();
-            socket->deleteLater();
+            connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
+                emit knocked(socket->readAll().left(max_token_size));
+                socket->deleteLater();
+            });
         }
-        emit knocked();
     });
     // Without the socket a second start still ends; it only cannot knock.
     server.listen(socket_path);

@@ -8,6 +8,7 @@
 // ends. A lock left by an instance that was killed names a process that no
 // longer runs, and QLockFile takes it over. A normal end removes both files.
 
+#include <QByteArray>
 #include <QLocalServer>
 #include <QLockFile>
 #include <QObject>
@@ -28,14 +29,16 @@ public:
 
     /// Takes the lock and listens for the knocks of later starts. False when
     /// a running instance holds it; that one has then been asked to come to
-    /// the front.
-    bool claim();
+    /// the front, with activation_token (this start's token from its
+    /// launcher, if any) passed on.
+    bool claim(const QByteArray &activation_token = {});
     /// Gives the lock and the socket up, for an end that skips destructors.
     void release();
 
 signals:
-    /// A second start knocked: the running program is to come to the front.
-    void knocked();
+    /// A second start knocked: the running program is to come to the front,
+    /// with the activation token that start brought along (may be empty).
+    void knocked(const QByteArray &activation_token);
 
 private:
     QString base_path; // empty without a runtime folder

@@ -2,108 +2,90 @@
 
 #include "wayland_activation.h"
 
-#include <QApplication>
+#include <QByteArray>
 #include <QEvent>
-#include <QTimer>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QRegularExpression>
+#include <QScreen>
 #include <QWidget>
+#include <QWindow>
+#include <qpa/qplatformnativeinterface.h>
 
-// Why a window that opens does not get the keys by itself on Wayland:
-// Qt's xcb platform asks the window manager to activate a modal window when
-// it maps it, and the offscreen platform activates every window it shows,
-// but Qt's Wayland platform (6.4) only maps the new xdg toplevel, with the
-// main window as its parent, and leaves the focus to the compositor. sway
-// and other wlroots compositors give no focus to a window that opens over a
-// full-screen one, even a dialog of that window. The keyboard stays with the
-// main window, which Qt blocks while a modal window is open, so every key is
-// lost. An explicit QWindow::requestActivate() becomes an xdg-activation
-// request, which Qt 6.4 can only make with a token tied to the last key press
-// or click: before the first key (the options window at start) it sends
-// nothing at all, and a request for a window the compositor has not mapped
-// yet is dropped. Hence the repeated requests below, and a token of our own
-// once Qt's request has had its chance. Whether an activation is granted is
-// the compositor's choice: sway grants it only with
-// `focus_on_window_activation smart` (or `focus`), otherwise it just marks the
-// window urgent.
+// Qt 6.4's own QWindow::requestActivate() is a _NET_ACTIVE_WINDOW request on
+// X11 and, on Wayland, an xdg-activation request with a token tied to the
+// last key press or click; before the first input it sends nothing there.
+// A token from another program goes to the compositor directly instead.
 
 namespace {
 
-constexpr int attempt_interval_ms = 50;
-constexpr int last_attempt = 60; // three seconds
-// Qt's own request, tied to the last input, is the one compositors trust
-// most; the token of our own is for the time before any input.
-constexpr int first_attempt_with_own_token = 3;
-const QString claim_name = QStringLiteral("keyboard_focus_claim");
+// A startup id ends in "_TIME" and the X server time of the click that
+// launched it: activating with that time is what lets a window manager with
+// focus-stealing prevention grant the request.
+void use_startup_time(const QByteArray &startup_id)
+{
+    static const QRegularExpression time_part(QStringLiteral("_TIME([0-9]+)$"));
+    const QRegularExpressionMatch match = time_part.match(QString::fromLatin1(startup_id));
+    QPlatformNativeInterface *native = QGuiApplication::platformNativeInterface();
+    QScreen *screen = QGuiApplication::primaryScreen();
+    if (!match.hasMatch() || !native || !screen)
+        return;
+    using SetTime = void (*)(QScreen *, quint32);
+    // Qt hands its platform functions out under one generic pointer type.
+    if (void *function = reinterpret_cast<void *>(
+            native->nativeResourceFunctionForScreen(QByteArrayLiteral("setapptime"))))
+        reinterpret_cast<SetTime>(function)(screen, match.captured(1).toUInt());
+}
 
-class FocusClaim : public QObject
+void activate(QWidget &window, const QByteArray &token)
+{
+    // A window that closed meanwhile is left alone.
+    QWindow *handle = window.windowHandle();
+    if (!window.isVisible() || !handle)
+        return;
+    if (activate_with_token(*handle, token))
+        return;
+    if (QGuiApplication::platformName() == QLatin1String("xcb"))
+        use_startup_time(token);
+    window.raise();
+    window.activateWindow();
+}
+
+// Waits until the window is on the screen: a compositor drops a request for
+// a surface it has not mapped yet.
+class WhenExposed : public QObject
 {
 public:
-    explicit FocusClaim(QWidget &window) : QObject(&window), window(window)
+    WhenExposed(QWidget &window, QWindow &handle, const QByteArray &token)
+        : QObject(&handle), window(&window), token(token)
     {
-        setObjectName(claim_name);
-        timer.setInterval(attempt_interval_ms);
-        connect(&timer, &QTimer::timeout, this, &FocusClaim::attempt);
-        window.installEventFilter(this);
-    }
-
-    void start()
-    {
-        attempts = 0;
-        timer.start();
+        handle.installEventFilter(this);
     }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (watched == &window && event->type() == QEvent::Show) {
-            start();
-        } else if (watched == &window && event->type() == QEvent::Hide) {
-            timer.stop();
+        if (event->type() == QEvent::Expose && static_cast<QWindow *>(watched)->isExposed()) {
+            watched->removeEventFilter(this);
+            if (window)
+                activate(*window, token);
+            deleteLater();
         }
         return QObject::eventFilter(watched, event);
     }
 
 private:
-    void attempt()
-    {
-        const QWidget *modal = QApplication::activeModalWidget();
-        if (!window.isVisible() || window.isActiveWindow() || (modal && modal != &window) ||
-            ++attempts > last_attempt) {
-            timer.stop();
-            return;
-        }
-        const bool own_token = attempts >= first_attempt_with_own_token && offer_activation_token();
-        window.raise();
-        window.activateWindow();
-        if (own_token)
-            withdraw_activation_token(); // unused where Qt had nothing to activate yet
-    }
-
-    QWidget &window;
-    QTimer timer;
-    int attempts = 0;
+    QPointer<QWidget> window;
+    QByteArray token;
 };
-
-FocusClaim &claim_of(QWidget &window)
-{
-    if (QObject *claim = window.findChild<QObject *>(claim_name, Qt::FindDirectChildrenOnly))
-        return *static_cast<FocusClaim *>(claim);
-    return *new FocusClaim(window);
-}
 
 } // namespace
 
-void take_keyboard_focus(QWidget &window)
+void bring_to_front(QWidget &window, const QByteArray &token)
 {
-    claim_of(window);
-}
-
-void bring_to_front(QWidget &window)
-{
-    if (!window.isVisible())
-        return;
-    // Qt may still count the window active while the system has moved the
-    // keyboard elsewhere, so one request goes out in any case.
-    window.raise();
-    window.activateWindow();
-    claim_of(window).start();
+    QWindow *handle = window.windowHandle();
+    if (handle && !handle->isExposed())
+        new WhenExposed(window, *handle, token);
+    else
+        activate(window, token);
 }

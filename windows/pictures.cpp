@@ -1,7 +1,5 @@
 #include "pictures.h"
 
-#include "keyboard_focus.h"
-
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
@@ -157,7 +155,6 @@ QImage PictureLoader::load(const QString &file_name)
                     QMessageBox::Ok);
     // The path is the user's, not ours: never read it as markup.
     box.setTextFormat(Qt::PlainText);
-    take_keyboard_focus(box);
     box.exec();
     reporting = false;
     end_program(1);

@@ -1,7 +1,5 @@
 #include "prompts.h"
 
-#include "keyboard_focus.h"
-
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
@@ -15,7 +13,6 @@ QString QtPrompts::ask_text(const QString &prompt, const QString &title)
     box.setInputMode(QInputDialog::TextInput);
     for (QLabel *label : box.findChildren<QLabel *>())
         label->setTextFormat(Qt::PlainText);
-    take_keyboard_focus(box);
     if (box.exec() != QDialog::Accepted)
         return QString();
     return box.textValue();
@@ -25,7 +22,6 @@ void QtPrompts::show_error(const QString &text, const QString &title)
 {
     QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
-    take_keyboard_focus(box);
     box.exec();
 }
 
@@ -34,6 +30,5 @@ bool QtPrompts::ask_yes_no(const QString &text, const QString &title)
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No, parent);
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::Yes);
-    take_keyboard_focus(box);
     return box.exec() == QMessageBox::Yes;
 }

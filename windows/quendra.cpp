@@ -6,7 +6,6 @@
 #include "dialog.h"
 #include "drawing_area.h"
 #include "engine.h"
-#include "keyboard_focus.h"
 #include "pictures.h"
 #include "printed_report.h"
 #include "program_state.h"
@@ -87,7 +86,6 @@ Dialog &Quendra::options_window()
 {
     if (!options) {
         options = std::make_unique<Dialog>(this);
-        take_keyboard_focus(*options);
         connect(options.get(), &Dialog::confirmed, this,
                 [this] { state_.options_confirmed = true; });
     }
@@ -98,7 +96,6 @@ bildschirm &Quendra::ensure_report_window()
 {
     if (!report) {
         report = std::make_unique<bildschirm>(this);
-        take_keyboard_focus(*report);
         connect(report.get(), &bildschirm::print_requested, this, [this] {
             state_.reprint_pending = true;
             a_druck();

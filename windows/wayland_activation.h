@@ -1,13 +1,11 @@
 #pragma once
 
-// A window activation token from the Wayland compositor, for the moments when
-// Qt has none: Qt 6.4 makes its own only from the last key press or click.
+class QByteArray;
+class QWindow;
 
-/// On Wayland, asks the compositor for an xdg-activation token and leaves it
-/// in XDG_ACTIVATION_TOKEN, where Qt's next window activation takes it. False,
-/// with the environment left alone, on any other platform or when the
-/// compositor offers no activation.
-bool offer_activation_token();
-
-/// Removes a token that offer_activation_token left and nobody took.
-void withdraw_activation_token();
+/// On Wayland, asks the compositor to activate window with an activation
+/// token another program handed us: the launcher's XDG_ACTIVATION_TOKEN, or
+/// the one a second start brought along. Sent on Qt's own connection for the
+/// window's own surface. False on any other platform, for a window without a
+/// surface yet, or when the compositor offers no activation.
+bool activate_with_token(QWindow &window, const QByteArray &token);

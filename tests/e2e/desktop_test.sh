@@ -319,20 +319,26 @@ step "a second start on the same display ends at once and brings the running one
 # Where the test can take the keyboard away (X11), the knock must bring it back.
 ! declare -F desktop_take_focus >/dev/null || desktop_take_focus
 status=0
-(protocol_log='' && desktop_program env "${second_start_environment[@]}" "$prefix/bin/quendra" --ausdruck) >"$work/second.out" 2>"$work/second.err" ||
-    status=$?
+(protocol_log='' && desktop_program env "${second_start_environment[@]}" XDG_ACTIVATION_TOKEN=knock-token \
+    "$prefix/bin/quendra" --ausdruck) >"$work/second.out" 2>"$work/second.err" || status=$?
 [ "$status" -eq 3 ] || fail "the second start ended with status $status, expected 3: $(head -c 3000 "$work/second.err")"
 [ "$(tr -d '\r' <"$work/second.err")" = 'quendra: Quendra läuft auf dieser Anzeige bereits; das laufende Programm bleibt, wie es ist.' ] ||
     fail "the second start said \"$(cat "$work/second.err")\" on standard error"
 [ ! -s "$work/second.out" ] || fail "the second start wrote to standard output"
 [ "$(desktop_windows | wc -l)" -eq 1 ] || fail "the running program shows more than its main window"
 wait_for_main_focus 5
+if [ -n "${protocol_log:-}" ]; then # the token the second start was given activates the window
+    for _ in $(seq 25); do grep -q 'activate("knock-token", wl_surface@' "$protocol_log" && break; sleep 0.2; done
+    grep -q 'activate("knock-token", wl_surface@' "$protocol_log" || fail "the second start's token was not used"
+fi
 if [ "$lock_per" = display ]; then
     step "a start on another platform runs beside it; so does one without a runtime folder, leaving no lock"
-    mkdir "$work/cwd"
+    # Without its runtime folder Qt falls back to one in TMPDIR, which other
+    # runs on the machine share: a private TMPDIR keeps them apart.
+    mkdir "$work/cwd" "$work/tmp"
     for runtime in "$work/runtime" "$work/missing/runtime"; do
         status=0
-        (cd "$work/cwd" && exec env QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$runtime" \
+        (cd "$work/cwd" && exec env QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$runtime" TMPDIR="$work/tmp" \
             timeout 3 "$prefix/bin/quendra" --anzeige) >"$work/other.log" 2>&1 || status=$?
         [ "$status" -eq 124 ] || fail "the offscreen start (runtime folder $runtime) ended with status $status"
     done

@@ -9,13 +9,10 @@ desktop_start() {
     [ -x "$tools_dir/desktop_input" ] || skip "desktop_input was not built (plasma-wayland-protocols missing)"
     # With sway's defaults a window that opens over the full-screen main
     # window gets no keyboard, and an activation request only marks it
-    # urgent. Either setting of the README's kiosk recipe mends that; the
-    # full flow runs with the one, the printer fault with the other.
-    local focus_setting='focus_on_window_activation smart'
-    [ "$scenario" = flow ] || focus_setting='for_window [app_id="org.example.quendra"] focus'
+    # urgent: the README's kiosk recipe line mends that.
     cat >"$work/sway.config" <<CONFIG
 output HEADLESS-1 resolution ${screen_width}x$screen_height
-$focus_setting
+for_window [app_id="org.example.quendra"] focus
 xwayland disable
 CONFIG
     chmod 644 "$work/sway.config"
