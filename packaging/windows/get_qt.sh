@@ -5,7 +5,7 @@
 #
 # A ready build of the same recipe in ../shared/windows/qt6-mingw-6.4.2.tar.xz
 # beside the checkout is unpacked (seconds); without it Qt is built from
-# Debian's own source package qt6-base (about an hour on two cores).
+# Debian's own source package qt6-base (about half an hour on two cores).
 # Needs the mingw-w64 compilers, cmake, ninja and Debian's Qt host tools
 # (packaging/setup.sh windows installs them). Prints the folder at the end.
 set -euo pipefail
@@ -43,7 +43,7 @@ if [ -f "$ready" ]; then
     tar -xJf "$ready" -C "$work"
     mv "$work/qt6-mingw" "$target"
 else
-    echo "No $ready: building Qt $version for Windows from Debian's source (about an hour)" >&2
+    echo "No $ready: building Qt $version for Windows from Debian's source (about half an hour)" >&2
     # apt-get source needs a source entry for bookworm; it is added once.
     if ! apt-get indextargets --format '$(CREATED_BY)' 2>/dev/null | grep -qx Sources; then
         printf '%s\n' 'Types: deb-src' 'URIs: http://deb.debian.org/debian' 'Suites: bookworm' \
