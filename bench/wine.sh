@@ -19,22 +19,24 @@ fi
 build=$(cd "$1" && pwd)
 wine=/usr/lib/wine/wine64
 work=$(mktemp -d /tmp/quendra-wine-bench.XXXXXX)
-xvfb_pid= wm_pid= program_pid=
+fail() {
+    echo "$0: $*" >&2
+    exit 2
+}
+# shellcheck source=../tests/support/x_session.sh
+source "$(dirname "$0")/../tests/support/x_session.sh"
+wm_pid=
 cleanup() {
-    [ -z "$program_pid" ] || kill "$program_pid" 2>/dev/null || true
+    end_x_session
     WINEPREFIX=$work/prefix /usr/lib/wine/wineserver -k 2>/dev/null || true
     [ -z "$wm_pid" ] || kill "$wm_pid" 2>/dev/null || true
-    [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
     rm -rf "$work"
 }
 trap cleanup EXIT
 
 cmake --install "$build" --prefix "$work/quendra" >/dev/null
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(head -n 1 "$work/display")
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+start_x_server 1280x1024
+unset QT_QPA_PLATFORM # the Windows Qt knows only its own platform
 openbox >/dev/null 2>&1 &
 wm_pid=$!
 export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -51,10 +53,8 @@ start_once() {
         sleep 0.01
     done
     elapsed=$((($(date +%s%N) - started) / 1000000))
-    xdotool search --onlyvisible --name Rirezavezerivadur >/dev/null 2>&1 || {
-        echo "$0: no main window within 15 s" >&2
-        exit 2
-    }
+    xdotool search --onlyvisible --name Rirezavezerivadur >/dev/null 2>&1 ||
+        fail "no main window within 15 s"
 }
 # One start only: a start right after a killed one waits about 10 s (and
 # after the Wine server's end up to a minute) before its window appears, in
@@ -69,7 +69,7 @@ for pid in $(pgrep wineserver); do
         server=$pid
     fi
 done
-[ -n "$server" ] || { echo "$0: no Wine server for $WINEPREFIX" >&2; exit 2; }
+[ -n "$server" ] || fail "no Wine server for $WINEPREFIX"
 ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 program_before=$(ticks "$program_pid") server_before=$(ticks "$server")
 sleep 60

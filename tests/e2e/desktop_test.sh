@@ -127,13 +127,14 @@ focused_window() {
         '$2 == 1 && ($3 == t || (prefix != "" && index($3, t) == 1)) { print $1 }'
 }
 
-# Waits up to $2 seconds until the window titled $1 holds the keyboard, and a
-# different one than id $3 if given; prints its id.
+# Waits up to $2 seconds until the window titled $1 (a prefix with $4 =
+# prefix) holds the keyboard, and a different one than id $3 if given;
+# prints its id.
 wait_for_focus() {
-    local title=$1 not=${3:-} id deadline=$((SECONDS + $2))
+    local title=$1 not=${3:-} prefix=${4:-} id deadline=$((SECONDS + $2))
     while [ "$SECONDS" -le "$deadline" ]; do
         program_alive || fail "the program ended while waiting for \"$title\""
-        id=$(focused_window "$title")
+        id=$(focused_window "$title" "$prefix")
         if [ -n "$id" ] && [ "$id" != "$not" ]; then
             echo "$id"
             return 0
@@ -143,15 +144,7 @@ wait_for_focus() {
     fail "\"$title\"${not:+ (a new one)} did not get the keyboard within $2 s"
 }
 
-wait_for_main_focus() {
-    local deadline=$((SECONDS + $1))
-    while [ "$SECONDS" -le "$deadline" ]; do
-        program_alive || fail "the program ended while waiting for the main window"
-        [ -n "$(focused_window "$main_title_prefix" prefix)" ] && return 0
-        sleep 0.2
-    done
-    fail "the main window did not get the keyboard within $1 s"
-}
+wait_for_main_focus() { wait_for_focus "$main_title_prefix" "$1" '' prefix >/dev/null; }
 
 # The orange of the title "X" and the title's text on screenshot $1.
 check_orange() {
