@@ -2,6 +2,7 @@
 
 #include <QFontMetricsF>
 #include <QPrinter>
+#include <QTransform>
 
 PrinterSurface::PrinterSurface(QPrinter &printer)
     : printer_(printer), device_per_unit_(printer.resolution() / 72.0)
@@ -79,6 +80,12 @@ void PrinterSurface::set_y(double y)
 void PrinterSurface::set_unit_mm()
 {
     device_per_unit_ = printer_.resolution() / 25.4;
+}
+
+void PrinterSurface::set_scale(double factor)
+{
+    if (painter_.isActive())
+        painter_.setWorldTransform(QTransform::fromScale(factor, factor));
 }
 
 void PrinterSurface::draw_picture(const QImage &picture, double x, double y, double width,

@@ -35,6 +35,10 @@ public:
 
     /// From now on positions and sizes are in millimetres.
     void set_unit_mm();
+    /// From now on everything is drawn at factor times its size, towards the
+    /// top left corner of the printable area; positions and line heights
+    /// keep counting at full size.
+    void set_scale(double factor);
     /// Draws the picture scaled into the rectangle (in the current unit).
     void draw_picture(const QImage &picture, double x, double y, double width, double height);
     /// Ends the document; false when the printer reports a failure.
