@@ -2,9 +2,9 @@
 
 #include "printer_surface.h"
 #include "report_lines.h"
+#include "report_writer.h"
 #include "spooler.h"
 
-#include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -19,28 +19,6 @@ constexpr double picture_left = 8;
 constexpr double picture_width = 180;
 constexpr double header_height = 65;
 constexpr double logo_height = 48;
-
-// How far the lines reach down, in millimetres, with the printer's own fonts;
-// nothing is drawn.
-class LineMeasure : public ReportSurface
-{
-public:
-    explicit LineMeasure(QPrinter &printer) : printer_(printer) {}
-
-    void set_font_name(const QString &name) override { font_.name = name; }
-    void set_font_size(double points) override { font_.set_size(points); }
-    void set_bold(bool bold) override { font_.bold = bold; }
-    void set_underline(bool underline) override { font_.underline = underline; }
-    void write_line(const QString &) override { write_empty_line(); }
-    void write_empty_line() override { y_ += QFontMetricsF(font_.font(), &printer_).lineSpacing(); }
-    double get_y() const override { return y_ * 25.4 / printer_.resolution(); }
-    void set_y(double y) override { y_ = y / 25.4 * printer_.resolution(); }
-
-private:
-    QPrinter &printer_;
-    FontAttributes font_{QStringLiteral("Times New Roman")};
-    double y_ = 0; // in device pixels
-};
 
 // The one factor that brings the whole page into the printable area, keeping
 // its proportions: 1 where it fits at full size. Without it, paper shorter
@@ -57,7 +35,10 @@ double fitting_scale(const QSizeF &printable, double lines_height)
 std::optional<QString> print_report_page(const AnalysisResult &result, const QImage &header,
                                          const QImage &logo, const Clock &clock, QPrinter &printer)
 {
-    LineMeasure measure(printer);
+    // How far the lines reach down, with the printer's own fonts; nothing is
+    // drawn.
+    ReportWriter measure(printer, FontAttributes{QStringLiteral("Times New Roman")});
+    measure.set_unit(printer.resolution() / 25.4);
     write_report_lines(result, measure, OutputKind::printer, clock);
     const double scale = fitting_scale(
         printer.pageLayout().paintRect(QPageLayout::Millimeter).size(), measure.get_y());

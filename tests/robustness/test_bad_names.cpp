@@ -21,60 +21,6 @@ namespace {
 
 const QString sentence = QStringLiteral("wurde am 5.3.1973 geboren, das war ein Montag.");
 
-// Passes every call on to the sheet and notes where each line starts.
-class LineTops : public ReportSurface
-{
-public:
-    explicit LineTops(ReportSurface &target) : target(target) {}
-
-    QList<double> tops;
-    QFont font_of_line_3;
-
-    void set_font_name(const QString &name) override
-    {
-        target.set_font_name(name);
-        font.setFamily(name);
-    }
-    void set_font_size(double points) override
-    {
-        target.set_font_size(points);
-        font.setPointSizeF(points);
-    }
-    void set_bold(bool bold) override
-    {
-        target.set_bold(bold);
-        font.setBold(bold);
-    }
-    void set_underline(bool underline) override
-    {
-        target.set_underline(underline);
-        font.setUnderline(underline);
-    }
-    void write_line(const QString &text) override
-    {
-        note();
-        target.write_line(text);
-    }
-    void write_empty_line() override
-    {
-        note();
-        target.write_empty_line();
-    }
-    double get_y() const override { return target.get_y(); }
-    void set_y(double y) override { target.set_y(y); }
-
-private:
-    void note()
-    {
-        tops << target.get_y();
-        if (tops.size() == 3)
-            font_of_line_3 = font;
-    }
-
-    ReportSurface &target;
-    QFont font;
-};
-
 struct Sheet
 {
     QImage image;
@@ -87,10 +33,12 @@ Sheet drawn_sheet(const QString &name)
     DrawingArea area;
     area.resize(700, 900);
     area.clear();
-    LineTops surface(area);
-    write_report_lines(analysed(QStringLiteral("05031973"), name), surface, OutputKind::screen,
+    write_report_lines(analysed(QStringLiteral("05031973"), name), area, OutputKind::screen,
                        Clock::pinned(pinned_now()));
-    return Sheet{area.image(), surface.tops, surface.font_of_line_3};
+    QList<double> tops;
+    for (const ReportWriter::Line &line : area.lines())
+        tops << line.top;
+    return Sheet{area.image(), tops, area.lines().value(2).font};
 }
 
 bool has_ink(const QImage &image, int x, int top, int bottom)
