@@ -103,9 +103,9 @@ void TestCupsPrinting::prints_on_the_printers_own_paper()
     qInfo("%s: %.1f x %.1f mm, the logo's bottom edge %.1f mm below the top", qPrintable(paper),
           sent.width(), sent.height(), logo.bottom());
     QVERIFY(printable.adjusted(0, 0, 0.6, 0.6).contains(logo));
-    const QList<printed_pdf::TextLine> lines = printed_pdf::text_lines(pdf);
+    const QList<printed_pdf::TextBox> lines = printed_pdf::text_lines(pdf);
     QCOMPARE(lines.size(), 32);
-    for (const printed_pdf::TextLine &line : lines)
+    for (const printed_pdf::TextBox &line : lines)
         QVERIFY2(
             printable.adjusted(-0.1, -0.1, 0.1, 0.1)
                 .contains(QRectF(QPointF(line.left, line.top), QPointF(line.right, line.bottom))),

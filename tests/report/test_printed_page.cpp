@@ -103,9 +103,9 @@ void TestPrintedPage::page()
 
     // The lines in order, at the left edge of the printable area, the first
     // one's top right below the header.
-    const QList<TextLine> lines = text_lines(page.pdf);
+    const QList<TextBox> lines = text_lines(page.pdf);
     QList<QString> texts;
-    for (const TextLine &line : lines)
+    for (const TextBox &line : lines)
         texts << line.text;
     QCOMPARE(texts.size(), line_count);
     QCOMPARE(texts, page.expected_lines);
@@ -131,7 +131,7 @@ void TestPrintedPage::page()
     const double first_top = lines.first().top - page.printable.top();
     QVERIFY2(std::abs(first_top - 65 * f) <= 0.5,
              qPrintable(QStringLiteral("first line at %1 mm").arg(first_top)));
-    for (const TextLine &line : lines) {
+    for (const TextBox &line : lines) {
         const double left = line.left - page.printable.left();
         QVERIFY2(left >= -0.1 && left < 1, qPrintable(line.text + QString::number(left)));
     }
@@ -183,7 +183,7 @@ void TestPrintedPage::missing_pictures_leave_their_place_empty()
     const PrintedPage page(eva(), {}, QImage(), QImage());
     QVERIFY(!page.failure);
     QCOMPARE(image_count(page.pdf), 0);
-    const QList<TextLine> lines = text_lines(page.pdf);
+    const QList<TextBox> lines = text_lines(page.pdf);
     QCOMPARE(lines.size(), 32);
     QVERIFY(std::abs(lines.first().top - page.printable.top() - 65) < 1);
 }

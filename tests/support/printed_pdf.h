@@ -23,9 +23,9 @@ namespace printed_pdf {
 constexpr double mm_per_pt = 25.4 / 72;
 constexpr int raster_dpi = 100;
 
-// One line of text on the page as pdftotext sees it, in millimetres from the
-// top left corner of the paper.
-struct TextLine
+// A word or a line of text on the page as pdftotext sees it, in millimetres
+// from the top left corner of the paper.
+struct TextBox
 {
     QString text;
     double left = 0;
@@ -38,35 +38,42 @@ inline QByteArray run(const char *program, const QStringList &arguments)
 {
     QProcess process;
     process.start(QString::fromUtf8(program), arguments);
-    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+    if (!process.waitForFinished(120000) || process.exitCode() != 0)
         qWarning("%s failed: %s", program, process.readAllStandardError().constData());
     return process.readAllStandardOutput();
 }
 
-// Words on one baseline make one line; pdftotext gives them in reading order.
-inline QList<TextLine> text_lines(const QString &pdf)
+/// The words on the page, in reading order.
+inline QList<TextBox> words(const QString &pdf)
 {
     const QString html =
         QString::fromUtf8(run("pdftotext", {QStringLiteral("-bbox"), pdf, QStringLiteral("-")}));
     static const QRegularExpression word(
         QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" "
                        "yMax=\"([\\d.]+)\">([^<]*)</word>"));
-    QList<TextLine> lines;
+    QList<TextBox> words;
+    for (const QRegularExpressionMatch &m : word.globalMatch(html))
+        words << TextBox{QTextDocumentFragment::fromHtml(m.captured(5)).toPlainText(),
+                         m.captured(1).toDouble() * mm_per_pt, m.captured(2).toDouble() * mm_per_pt,
+                         m.captured(3).toDouble() * mm_per_pt,
+                         m.captured(4).toDouble() * mm_per_pt};
+    return words;
+}
+
+/// The lines on the page: words on one baseline make one line.
+inline QList<TextBox> text_lines(const QString &pdf)
+{
+    QList<TextBox> lines;
     double last_bottom = -1;
-    for (const QRegularExpressionMatch &m : word.globalMatch(html)) {
-        const double left = m.captured(1).toDouble() * mm_per_pt;
-        const double top = m.captured(2).toDouble() * mm_per_pt;
-        const double right = m.captured(3).toDouble() * mm_per_pt;
-        const double bottom = m.captured(4).toDouble() * mm_per_pt;
-        const QString text = QTextDocumentFragment::fromHtml(m.captured(5)).toPlainText();
-        if (!lines.isEmpty() && std::abs(bottom - last_bottom) < 0.2) {
-            lines.last().text += QLatin1Char(' ') + text;
-            lines.last().top = std::min(lines.last().top, top);
-            lines.last().right = right;
+    for (const TextBox &word : words(pdf)) {
+        if (!lines.isEmpty() && std::abs(word.bottom - last_bottom) < 0.2) {
+            lines.last().text += QLatin1Char(' ') + word.text;
+            lines.last().top = std::min(lines.last().top, word.top);
+            lines.last().right = word.right;
         } else {
-            lines << TextLine{text, left, top, right, bottom};
+            lines << word;
         }
-        last_bottom = bottom;
+        last_bottom = word.bottom;
     }
     return lines;
 }
