@@ -7,11 +7,12 @@
 //      and the lucky number's year are read as they are written), and for
 //      paper the header and logo pictures.
 // Out: lines on a ReportSurface. write_report_lines composes them once for
-//      both outputs; DrawingArea (the sheet `blatt` that the report window
-//      `bildschirm` shows) keeps them in a backing image, PrinterSurface
-//      puts them on a QPrinter page, and print_report_page / print_report
-//      lay out the printed page and hand it to the default printer,
-//      returning a German reason instead of failing quietly.
+//      both outputs; ReportWriter keeps the font, the position and the lines
+//      written, and draws them through the painter of the sheet `blatt` of
+//      the report window (DrawingArea, in windows/) or of the printer
+//      (PrinterSurface); print_report_page / print_report lay out the
+//      printed page and hand it to the default printer, returning a German
+//      reason instead of failing quietly.
 
 #include "analysis_result.h"
 #include "clock.h"

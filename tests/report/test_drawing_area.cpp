@@ -127,8 +127,11 @@ void TestDrawingArea::clear_empties_to_white_and_goes_to_the_top()
     sheet.area->clear();
     QVERIFY(all_white(sheet.area->image()));
     QCOMPARE(sheet.area->get_y(), 0.0);
+    QVERIFY(sheet.area->lines().isEmpty());
 
     sheet.area->write_line(QStringLiteral("Neu"));
+    QCOMPARE(sheet.area->lines().size(), 1);
+    QCOMPARE(sheet.area->lines().first().text, QStringLiteral("Neu"));
     const QRect text = dark_pixels(sheet.area->image());
     QVERIFY(!text.isEmpty());
     QVERIFY(text.bottom() / sheet.ratio() < sheet.area->get_y());

@@ -1,3 +1,4 @@
+#include "printed_pdf.h"
 #include "printed_report.h"
 #include "recording_surface.h"
 #include "report_fixture.h"
@@ -7,114 +8,12 @@
 #include <QFile>
 #include <QPageLayout>
 #include <QPrinter>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTextDocumentFragment>
+
+using namespace printed_pdf;
 
 namespace {
-
-constexpr double mm_per_pt = 25.4 / 72;
-constexpr int raster_dpi = 100;
-
-// One line of text on the page as pdftotext sees it, in millimetres from the
-// top left corner of the paper.
-struct TextLine
-{
-    QString text;
-    double left = 0;
-    double top = 0;
-    double bottom = 0;
-};
-
-QByteArray run(const char *program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(QString::fromUtf8(program), arguments);
-    if (!process.waitForFinished(60000) || process.exitCode() != 0)
-        qWarning("%s failed: %s", program, process.readAllStandardError().constData());
-    return process.readAllStandardOutput();
-}
-
-// Words on one baseline make one line; pdftotext gives them in reading order.
-QList<TextLine> text_lines(const QString &pdf)
-{
-    const QString html =
-        QString::fromUtf8(run(PDFTOTEXT, {QStringLiteral("-bbox"), pdf, QStringLiteral("-")}));
-    static const QRegularExpression word(
-        QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"[\\d.]+\" "
-                       "yMax=\"([\\d.]+)\">([^<]*)</word>"));
-    QList<TextLine> lines;
-    double last_bottom = -1;
-    for (const QRegularExpressionMatch &m : word.globalMatch(html)) {
-        const double left = m.captured(1).toDouble() * mm_per_pt;
-        const double top = m.captured(2).toDouble() * mm_per_pt;
-        const double bottom = m.captured(3).toDouble() * mm_per_pt;
-        const QString text = QTextDocumentFragment::fromHtml(m.captured(4)).toPlainText();
-        if (!lines.isEmpty() && std::abs(bottom - last_bottom) < 0.2) {
-            lines.last().text += QLatin1Char(' ') + text;
-            lines.last().top = std::min(lines.last().top, top);
-        } else {
-            lines << TextLine{text, left, top, bottom};
-        }
-        last_bottom = bottom;
-    }
-    return lines;
-}
-
-int page_count(const QString &pdf)
-{
-    const QString info = QString::fromUtf8(run(PDFINFO, {pdf}));
-    const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("^Pages:\\s+(\\d+)$"),
-                                                         QRegularExpression::MultilineOption)
-                                          .match(info);
-    return m.hasMatch() ? m.captured(1).toInt() : -1;
-}
-
-int image_count(const QString &pdf)
-{
-    const QStringList list =
-        QString::fromUtf8(run(PDFIMAGES, {QStringLiteral("-list"), pdf})).split(QLatin1Char('\n'));
-    // Two heading lines, then one line per image.
-    int images = 0;
-    for (const QString &line : list.mid(2))
-        images += line.trimmed().isEmpty() ? 0 : 1;
-    return images;
-}
-
-QImage raster(const QString &pdf, const QTemporaryDir &dir)
-{
-    const QString base = dir.filePath(QStringLiteral("page"));
-    run(PDFTOPPM, {QStringLiteral("-r"), QString::number(raster_dpi), QStringLiteral("-png"),
-                   QStringLiteral("-singlefile"), pdf, base});
-    return QImage(base + QStringLiteral(".png"));
-}
-
-// Where the pixels of one colour lie on the rastered page, in millimetres.
-QRectF colour_area(const QImage &page, QRgb colour)
-{
-    const QImage rgb = page.convertToFormat(QImage::Format_RGB32);
-    int left = INT_MAX, top = INT_MAX, right = -1, bottom = -1;
-    for (int y = 0; y < rgb.height(); ++y) {
-        const auto *row = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
-        for (int x = 0; x < rgb.width(); ++x) {
-            const QRgb p = row[x];
-            if (std::abs(qRed(p) - qRed(colour)) < 40 &&
-                std::abs(qGreen(p) - qGreen(colour)) < 40 &&
-                std::abs(qBlue(p) - qBlue(colour)) < 40) {
-                left = std::min(left, x);
-                right = std::max(right, x);
-                top = std::min(top, y);
-                bottom = std::max(bottom, y);
-            }
-        }
-    }
-    if (right < 0)
-        return {};
-    const double mm = 25.4 / raster_dpi;
-    return QRectF(left * mm, top * mm, (right - left + 1) * mm, (bottom - top + 1) * mm);
-}
 
 QImage filled(QSize size, QRgb colour)
 {
@@ -176,11 +75,18 @@ void TestPrintedPage::page_data()
     QTest::addColumn<int>("age_days");
     QTest::addColumn<std::optional<QMarginsF>>("margins");
     QTest::addColumn<int>("line_count");
+    QTest::addColumn<bool>("scaled");
 
-    QTest::newRow("youngest, default margins") << 1 << std::optional<QMarginsF>() << 29;
-    QTest::newRow("all 34 lines, default margins") << 19634 << std::optional<QMarginsF>() << 32;
+    QTest::newRow("youngest, default margins") << 1 << std::optional<QMarginsF>() << 29 << false;
+    QTest::newRow("all 34 lines, default margins")
+        << 19634 << std::optional<QMarginsF>() << 32 << false;
     QTest::newRow("all 34 lines, wide margins")
-        << 19634 << std::optional<QMarginsF>(QMarginsF(20, 12, 5, 5)) << 32;
+        << 19634 << std::optional<QMarginsF>(QMarginsF(12, 3, 5, 5)) << 32 << false;
+    // 272 mm high, 185 mm wide: about 10 mm and 3 mm short of the whole page.
+    QTest::newRow("all 34 lines, too little height")
+        << 19634 << std::optional<QMarginsF>(QMarginsF(12, 20, 5, 5)) << 32 << true;
+    QTest::newRow("all 34 lines, too little width")
+        << 19634 << std::optional<QMarginsF>(QMarginsF(20, 3, 5, 5)) << 32 << true;
 }
 
 void TestPrintedPage::page()
@@ -188,6 +94,7 @@ void TestPrintedPage::page()
     QFETCH(int, age_days);
     QFETCH(std::optional<QMarginsF>, margins);
     QFETCH(int, line_count);
+    QFETCH(bool, scaled);
 
     const PrintedPage page(analysed_days_old(age_days), margins);
     QVERIFY2(!page.failure, qPrintable(page.failure.value_or(QString())));
@@ -195,37 +102,48 @@ void TestPrintedPage::page()
     QCOMPARE(image_count(page.pdf), 2);
 
     // The lines in order, at the left edge of the printable area, the first
-    // one's top 65 mm below the top of the printable area.
-    const QList<TextLine> lines = text_lines(page.pdf);
+    // one's top right below the header.
+    const QList<TextBox> lines = text_lines(page.pdf);
     QList<QString> texts;
-    for (const TextLine &line : lines)
+    for (const TextBox &line : lines)
         texts << line.text;
     QCOMPARE(texts.size(), line_count);
     QCOMPARE(texts, page.expected_lines);
-    const double first_top = lines.first().top - page.printable.top();
-    QVERIFY2(std::abs(first_top - 65) <= 0.5,
-             qPrintable(QStringLiteral("first line at %1 mm").arg(first_top)));
-    for (const TextLine &line : lines) {
-        const double left = line.left - page.printable.left();
-        QVERIFY2(left >= -0.1 && left < 1, qPrintable(line.text + QString::number(left)));
-    }
 
-    // The header picture above the text, the logo right below the last line.
+    // The header picture above the text, the logo right below the last line;
+    // all of it smaller by one factor where it would not fit, and then it
+    // just fits.
     const QImage raster_page = raster(page.pdf, page.dir);
     QVERIFY(!raster_page.isNull());
     const QRectF header = colour_area(raster_page, header_colour);
     const QRectF logo = colour_area(raster_page, logo_colour);
     // Edges are blended into one pixel of the raster on either side.
     const double px = 25.4 / raster_dpi + 0.05;
+    // The factor, if any, as the header's width shows it.
+    const double f = header.width() / 180;
+    QCOMPARE(f < 0.995, scaled);
+    QVERIFY(logo.bottom() <= page.printable.bottom() + 2 * px);
+    QVERIFY(logo.right() <= page.printable.right() + 2 * px);
+    if (scaled)
+        QVERIFY(logo.bottom() > page.printable.bottom() - 1 ||
+                logo.right() > page.printable.right() - 1);
+
+    const double first_top = lines.first().top - page.printable.top();
+    QVERIFY2(std::abs(first_top - 65 * f) <= 0.5,
+             qPrintable(QStringLiteral("first line at %1 mm").arg(first_top)));
+    for (const TextBox &line : lines) {
+        const double left = line.left - page.printable.left();
+        QVERIFY2(left >= -0.1 && left < 1, qPrintable(line.text + QString::number(left)));
+    }
     const QPointF origin = page.printable.topLeft();
-    QVERIFY2(std::abs(header.left() - origin.x() - 8) <= px,
+    QVERIFY2(std::abs(header.left() - origin.x() - 8 * f) <= px,
              qPrintable(QString::number(header.left())));
     QVERIFY(std::abs(header.top() - origin.y()) <= px);
-    QVERIFY(std::abs(header.width() - 180) <= 2 * px);
-    QVERIFY(std::abs(header.height() - 65) <= 2 * px);
-    QVERIFY(std::abs(logo.left() - origin.x() - 8) <= px);
-    QVERIFY(std::abs(logo.width() - 180) <= 2 * px);
-    QVERIFY(std::abs(logo.height() - 48) <= 2 * px);
+    QVERIFY(std::abs(header.width() - 180) <= 2 * px || scaled);
+    QVERIFY(std::abs(header.height() - 65 * f) <= 2 * px);
+    QVERIFY(std::abs(logo.left() - origin.x() - 8 * f) <= px);
+    QVERIFY(std::abs(logo.width() - 180 * f) <= 2 * px);
+    QVERIFY(std::abs(logo.height() - 48 * f) <= 2 * px);
     const double gap = logo.top() - lines.last().bottom;
     QVERIFY2(gap >= -px && gap < 1, qPrintable(QStringLiteral("gap %1 mm").arg(gap)));
 }
@@ -265,7 +183,7 @@ void TestPrintedPage::missing_pictures_leave_their_place_empty()
     const PrintedPage page(eva(), {}, QImage(), QImage());
     QVERIFY(!page.failure);
     QCOMPARE(image_count(page.pdf), 0);
-    const QList<TextLine> lines = text_lines(page.pdf);
+    const QList<TextBox> lines = text_lines(page.pdf);
     QCOMPARE(lines.size(), 32);
     QVERIFY(std::abs(lines.first().top - page.printable.top() - 65) < 1);
 }

@@ -4,6 +4,7 @@
 // and on the printed page alike.
 
 #include "drawing_area.h"
+#include "printed_pdf.h"
 #include "printed_report.h"
 #include "report_fixture.h"
 #include "report_lines.h"
@@ -11,69 +12,15 @@
 #include <QApplication>
 #include <QFontMetricsF>
 #include <QPrinter>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTextDocumentFragment>
+
+using printed_pdf::page_count;
+using printed_pdf::TextBox;
 
 namespace {
 
 const QString sentence = QStringLiteral("wurde am 5.3.1973 geboren, das war ein Montag.");
-
-// Passes every call on to the sheet and notes where each line starts.
-class LineTops : public ReportSurface
-{
-public:
-    explicit LineTops(ReportSurface &target) : target(target) {}
-
-    QList<double> tops;
-    QFont font_of_line_3;
-
-    void set_font_name(const QString &name) override
-    {
-        target.set_font_name(name);
-        font.setFamily(name);
-    }
-    void set_font_size(double points) override
-    {
-        target.set_font_size(points);
-        font.setPointSizeF(points);
-    }
-    void set_bold(bool bold) override
-    {
-        target.set_bold(bold);
-        font.setBold(bold);
-    }
-    void set_underline(bool underline) override
-    {
-        target.set_underline(underline);
-        font.setUnderline(underline);
-    }
-    void write_line(const QString &text) override
-    {
-        note();
-        target.write_line(text);
-    }
-    void write_empty_line() override
-    {
-        note();
-        target.write_empty_line();
-    }
-    double get_y() const override { return target.get_y(); }
-    void set_y(double y) override { target.set_y(y); }
-
-private:
-    void note()
-    {
-        tops << target.get_y();
-        if (tops.size() == 3)
-            font_of_line_3 = font;
-    }
-
-    ReportSurface &target;
-    QFont font;
-};
 
 struct Sheet
 {
@@ -87,10 +34,12 @@ Sheet drawn_sheet(const QString &name)
     DrawingArea area;
     area.resize(700, 900);
     area.clear();
-    LineTops surface(area);
-    write_report_lines(analysed(QStringLiteral("05031973"), name), surface, OutputKind::screen,
+    write_report_lines(analysed(QStringLiteral("05031973"), name), area, OutputKind::screen,
                        Clock::pinned(pinned_now()));
-    return Sheet{area.image(), surface.tops, surface.font_of_line_3};
+    QList<double> tops;
+    for (const ReportWriter::Line &line : area.lines())
+        tops << line.top;
+    return Sheet{area.image(), tops, area.lines().value(2).font};
 }
 
 bool has_ink(const QImage &image, int x, int top, int bottom)
@@ -122,50 +71,10 @@ int sentence_position(const QImage &image, int top, int bottom, const QImage &wo
     return -1;
 }
 
-// One word on the page as pdftotext sees it, in points from the top left.
-struct Word
-{
-    QString text;
-    double left = 0;
-    double top = 0;
-    double right = 0;
-    double bottom = 0;
-};
-
-QList<Word> printed_words(const QString &pdf)
-{
-    QProcess process;
-    process.start(QStringLiteral(PDFTOTEXT), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
-    if (!process.waitForFinished(120000) || process.exitCode() != 0)
-        qWarning("pdftotext failed: %s", process.readAllStandardError().constData());
-    const QString html = QString::fromUtf8(process.readAllStandardOutput());
-    static const QRegularExpression word(
-        QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" "
-                       "yMax=\"([\\d.]+)\">([^<]*)</word>"));
-    QList<Word> words;
-    for (const QRegularExpressionMatch &m : word.globalMatch(html))
-        words << Word{QTextDocumentFragment::fromHtml(m.captured(5)).toPlainText(),
-                      m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble(),
-                      m.captured(4).toDouble()};
-    return words;
-}
-
-QString page_count(const QString &pdf)
-{
-    QProcess process;
-    process.start(QStringLiteral(PDFINFO), {pdf});
-    process.waitForFinished(60000);
-    const QRegularExpressionMatch pages =
-        QRegularExpression(QStringLiteral("^Pages:\\s+(\\d+)$"),
-                           QRegularExpression::MultilineOption)
-            .match(QString::fromUtf8(process.readAllStandardOutput()));
-    return pages.hasMatch() ? pages.captured(1) : QString();
-}
-
 // The top of the first word whose text is exactly text; -1 when there is none.
-double top_of(const QList<Word> &words, const QString &text)
+double top_of(const QList<TextBox> &words, const QString &text)
 {
-    for (const Word &word : words) {
+    for (const TextBox &word : words) {
         if (word.text == text)
             return word.top;
     }
@@ -173,16 +82,16 @@ double top_of(const QList<Word> &words, const QString &text)
 }
 
 // The words whose middle lies between two heights, left to right.
-QList<Word> words_between(const QList<Word> &words, double top, double bottom)
+QList<TextBox> words_between(const QList<TextBox> &words, double top, double bottom)
 {
-    QList<Word> line;
-    for (const Word &word : words) {
+    QList<TextBox> line;
+    for (const TextBox &word : words) {
         const double middle = (word.top + word.bottom) / 2;
         if (middle > top && middle < bottom)
             line << word;
     }
     std::sort(line.begin(), line.end(),
-              [](const Word &a, const Word &b) { return a.left < b.left; });
+              [](const TextBox &a, const TextBox &b) { return a.left < b.left; });
     return line;
 }
 
@@ -207,7 +116,7 @@ private:
     Sheet reference;
     QImage reference_words;  // " wurde am ..." of line 3 as drawn for Eva
     double words_offset = 0; // from the end of "Eva " to the first ink of those words
-    QList<Word> reference_page;
+    QList<TextBox> reference_page;
 };
 
 void TestBadNames::names()
@@ -278,7 +187,7 @@ void TestBadNames::initTestCase()
         x -
         QFontMetricsF(reference.font_of_line_3, &image).horizontalAdvance(QStringLiteral("Eva "));
 
-    reference_page = printed_words(print(QStringLiteral("Eva"), QStringLiteral("eva.pdf")));
+    reference_page = printed_pdf::words(print(QStringLiteral("Eva"), QStringLiteral("eva.pdf")));
     QVERIFY(top_of(reference_page, QStringLiteral("Heute")) > 0);
 }
 
@@ -340,8 +249,8 @@ void TestBadNames::on_the_page()
     QFETCH(QString, name);
     QFETCH(bool, read_back);
     const QString pdf = print(name, QStringLiteral("page.pdf"));
-    QCOMPARE(page_count(pdf), QStringLiteral("1"));
-    const QList<Word> words = printed_words(pdf);
+    QCOMPARE(page_count(pdf), 1);
+    const QList<TextBox> words = printed_pdf::words(pdf);
 
     // Every line below the name where it is for Eva.
     for (const QString &mark : {QStringLiteral("Heute"), QStringLiteral("Hier"),
@@ -350,11 +259,11 @@ void TestBadNames::on_the_page()
 
     // The name's line: from where Eva's starts to today's line.
     const double today = top_of(reference_page, QStringLiteral("Heute"));
-    const QList<Word> line =
+    const QList<TextBox> line =
         words_between(words, top_of(reference_page, QStringLiteral("Eva")), today);
     QVERIFY(!line.isEmpty());
     QStringList texts;
-    for (const Word &word : line)
+    for (const TextBox &word : line)
         texts << word.text;
     const QString text = texts.join(QLatin1Char(' '));
 
@@ -369,7 +278,8 @@ void TestBadNames::on_the_page()
         QCOMPARE(text, name + QLatin1Char(' ') + sentence);
     const qsizetype first = line.size() - sentence.count(QLatin1Char(' ')) - 1;
     for (qsizetype i = 0; i < first; ++i)
-        QVERIFY2(line[i].right <= line[first].left + 0.5, qPrintable(text));
+        QVERIFY2(line[i].right <= line[first].left + 0.5 * printed_pdf::mm_per_pt,
+                 qPrintable(text));
 }
 
 QTEST_MAIN(TestBadNames)

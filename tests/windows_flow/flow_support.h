@@ -385,50 +385,18 @@ inline QImage expected_report(const QString &date, const QString &name, int lott
     return sheet.image();
 }
 
-/// Passes the lines on to a sheet and notes where each one went.
-class LineRecorder final : public ReportSurface
-{
-public:
-    struct Line
-    {
-        QString text;
-        double top;
-        double bottom;
-    };
-
-    explicit LineRecorder(DrawingArea &sheet) : sheet(sheet) {}
-    QList<Line> lines;
-
-    void set_font_name(const QString &name) override { sheet.set_font_name(name); }
-    void set_font_size(double points) override { sheet.set_font_size(points); }
-    void set_bold(bool bold) override { sheet.set_bold(bold); }
-    void set_underline(bool underline) override { sheet.set_underline(underline); }
-    void write_line(const QString &text) override
-    {
-        const double top = sheet.get_y();
-        sheet.write_line(text);
-        lines.append({text, top, sheet.get_y()});
-    }
-    void write_empty_line() override { sheet.write_empty_line(); }
-    double get_y() const override { return sheet.get_y(); }
-    void set_y(double y) override { sheet.set_y(y); }
-
-private:
-    DrawingArea &sheet;
-};
-
 /// The lines of one entry's screen report, with their places on the sheet.
-inline QList<LineRecorder::Line> report_lines(const QString &date, const QString &name,
+inline QList<ReportWriter::Line> report_lines(const QString &date, const QString &name,
                                               int lottery_variant)
 {
     const std::optional<AcceptedEntry> entry = accept_birth_entry(date, name, fixed_now());
     if (!entry)
         return {};
     bildschirm reference;
-    LineRecorder recorder(*reference.blatt());
-    write_report_lines(analyse_entry(*entry, lottery_variant, fixed_now()), recorder,
+    DrawingArea &sheet = *reference.blatt();
+    write_report_lines(analyse_entry(*entry, lottery_variant, fixed_now()), sheet,
                        OutputKind::screen, Clock::pinned(fixed_now()));
-    return recorder.lines;
+    return sheet.lines();
 }
 
 /// An empty sheet of the same size.

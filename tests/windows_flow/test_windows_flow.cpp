@@ -177,9 +177,9 @@ void TestWindowsFlow::options_decide_the_report()
         // 6 aus 45 report; the lucky number above them stays.
         const QImage other = expected_report(QStringLiteral("24011973"), QStringLiteral("Eva"), 45);
         QCOMPARE(other.size(), shown.size());
-        const QList<LineRecorder::Line> lines_45 =
+        const QList<ReportWriter::Line> lines_45 =
             report_lines(QStringLiteral("24011973"), QStringLiteral("Eva"), 45);
-        const QList<LineRecorder::Line> lines_49 =
+        const QList<ReportWriter::Line> lines_49 =
             report_lines(QStringLiteral("24011973"), QStringLiteral("Eva"), 49);
         QCOMPARE(lines_49.size(), lines_45.size());
         QStringList changed;
