@@ -10,8 +10,6 @@
 
 #include <QApplication>
 #include <QFont>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QScreen>
 #include <QTranslator>
 
@@ -76,14 +74,11 @@ void write_text(const QString &text, FILE *stream)
 
 int main(int argc, char *argv[])
 {
-    // Read before Qt connects to a display, so that help, version and errors
-    // need none. Qt's own options are left for Qt.
-    const CommandLine command_line = parse_command_line(arguments_of(argc, argv));
-    if (const auto *answer = std::get_if<CommandLineAnswer>(&command_line)) {
+    // Help, the version and a bad option of ours need no display.
+    if (const auto answer = answer_before_start(arguments_of(argc, argv))) {
         write_text(answer->text, answer->status == 0 ? stdout : stderr);
         return answer->status;
     }
-    const StartOptions &options = std::get<StartOptions>(command_line);
 
     // The launcher's Wayland activation token, taken out of the environment
     // while no other thread can read it, so that it goes with the first
@@ -98,10 +93,23 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Quendra"));
     QApplication::setApplicationVersion(QStringLiteral(QUENDRA_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("org.example.quendra"));
+    // Qt's own words in German: the parser's messages, the boxes' buttons
+    // ("Ja", "Nein", "Abbrechen").
+    QTranslator qt_german;
+    if (load_qt_german(qt_german))
+        QApplication::installTranslator(&qt_german);
+
+    // Qt has taken its own options out: the rest is ours.
+    const CommandLine command_line = read_command_line(QCoreApplication::arguments());
+    if (const auto *answer = std::get_if<CommandLineAnswer>(&command_line)) {
+        write_text(answer->text, answer->status == 0 ? stdout : stderr);
+        return answer->status;
+    }
+    const StartOptions &options = std::get<StartOptions>(command_line);
 
     // One Quendra per user and display; a second start ends before it shows
     // anything.
-    SingleInstance instance(instance_display(options.display));
+    SingleInstance instance(instance_display());
     const bool on_x11 = QGuiApplication::platformName() == QLatin1String("xcb");
     if (!instance.claim(on_x11 ? x11_startup_id : wayland_token)) {
         write_text(QStringLiteral("quendra: Quendra läuft auf dieser Anzeige bereits; das "
@@ -129,12 +137,6 @@ int main(int argc, char *argv[])
     QFont::insertSubstitution(QStringLiteral("Times New Roman"),
                               QStringLiteral("Liberation Serif"));
 #endif
-
-    // The boxes' buttons speak German too ("Ja", "Nein", "Abbrechen").
-    QTranslator qt_german;
-    if (qt_german.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"),
-                       QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qt_german);
 
     Quendra window(setup);
     // Options from the command line: the options window is preset and never

@@ -9,12 +9,26 @@
 #ifdef Q_OS_WIN
 #include <qt_windows.h>
 #endif
+#if QT_CONFIG(xcb)
+#include <X11/Xlib.h>
+#endif
 
 namespace {
 
 // Tokens are short; a knock is not a channel for anything larger.
 constexpr qsizetype max_token_size = 1024;
 constexpr qsizetype max_display_name = 32;
+
+/// The X display Qt connected to: its -display, else DISPLAY.
+QString x11_display_name()
+{
+#if QT_CONFIG(xcb)
+    const auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (Display *display = x11 ? x11->display() : nullptr)
+        return QString::fromLocal8Bit(DisplayString(display));
+#endif
+    return qEnvironmentVariable("DISPLAY");
+}
 
 QString file_name_part(QString text)
 {
@@ -27,15 +41,14 @@ QString file_name_part(QString text)
 
 } // namespace
 
-QString instance_display(const QString &x11_display)
+QString instance_display()
 {
     // Keyed by what Qt really uses: an X11 or offscreen start inside a Wayland
     // session must not meet the desktop's own instance.
     const QString platform = QGuiApplication::platformName();
     QString display;
     if (platform == QLatin1String("xcb"))
-        display = QStringLiteral("x11-") +
-                  (x11_display.isEmpty() ? qEnvironmentVariable("DISPLAY") : x11_display);
+        display = QStringLiteral("x11-") + x11_display_name();
     else if (platform.startsWith(QLatin1String("wayland")))
         display = QStringLiteral("wayland-") +
                   qEnvironmentVariable("WAYLAND_DISPLAY", QStringLiteral("wayland-0"));

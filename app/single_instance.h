@@ -47,6 +47,5 @@ private:
 };
 
 /// The window system and display the application object connected to, as
-/// part of a file name: "x11-_0", "wayland-wayland-1", "offscreen". x11_display
-/// is the display asked for on the command line, if any.
-QString instance_display(const QString &x11_display = {});
+/// part of a file name: "x11-_0", "wayland-wayland-1", "offscreen".
+QString instance_display();
