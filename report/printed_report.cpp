@@ -1,8 +1,8 @@
 #include "printed_report.h"
 
+#include "platform.h"
 #include "printer_surface.h"
 #include "report_lines.h"
-#include "spooler.h"
 
 #include <QPrinter>
 #include <QPrinterInfo>
