@@ -1,15 +1,18 @@
 #pragma once
 
-// The command line: what a start asks for, read before any window or display
-// connection exists, so that `quendra --help` answers on a plain terminal. A
-// start that gives any of the options presets the options window and skips
-// it, which is what an unattended stand needs.
+// The command line, read by Qt's parser. Help, the version and a bad option
+// of ours are answered before any display connection, so that `quendra
+// --help` answers on a plain terminal. A start that gives any of the options
+// presets the options window and skips it, which is what an unattended stand
+// needs.
 
 #include <QString>
 #include <QStringList>
 
 #include <optional>
 #include <variant>
+
+class QTranslator;
 
 /// Exit status after a command line that cannot be followed.
 inline constexpr int command_line_error_status = 2;
@@ -22,7 +25,6 @@ struct StartOptions
     std::optional<bool> printout;       // --ausdruck (true) or --anzeige (false)
     std::optional<int> lottery_variant; // --lotto 45 or 49
     bool original_size = false;         // --originalgroesse: the design at 800 x 588
-    QString display;                    // Qt's -display, the X display asked for
 
     /// True when the options window is to be preset and skipped.
     bool presets_options() const { return printout.has_value() || lottery_variant.has_value(); }
@@ -38,6 +40,15 @@ struct CommandLineAnswer
 
 using CommandLine = std::variant<StartOptions, CommandLineAnswer>;
 
-/// Reads the program's arguments, the program's own name first. Qt's own
-/// options (-platform, -display, -style, -session, ...) are left to Qt.
-CommandLine parse_command_line(const QStringList &arguments);
+/// Before the application object: the answer to a command line that needs
+/// no display, the program's own name first. Qt's options are still among
+/// the arguments then, and an option we do not know may be one of them (and
+/// what follows it its value): such a line gets no answer here.
+std::optional<CommandLineAnswer> answer_before_start(const QStringList &arguments);
+
+/// Once the application object has taken Qt's own options out of the
+/// arguments (QCoreApplication::arguments()): what is left is all ours.
+CommandLine read_command_line(const QStringList &arguments);
+
+/// Loads Qt's own German texts: the parser's messages, the boxes' buttons.
+bool load_qt_german(QTranslator &translator);

@@ -1,14 +1,10 @@
 #include "single_instance.h"
 
+#include "platform.h"
+
 #include <QCryptographicHash>
 #include <QDir>
-#include <QGuiApplication>
 #include <QLocalSocket>
-#include <QStandardPaths>
-
-#ifdef Q_OS_WIN
-#include <qt_windows.h>
-#endif
 
 namespace {
 
@@ -27,52 +23,22 @@ QString file_name_part(QString text)
 
 } // namespace
 
-QString instance_display(const QString &x11_display)
-{
-    // Keyed by what Qt really uses: an X11 or offscreen start inside a Wayland
-    // session must not meet the desktop's own instance.
-    const QString platform = QGuiApplication::platformName();
-    QString display;
-    if (platform == QLatin1String("xcb"))
-        display = QStringLiteral("x11-") +
-                  (x11_display.isEmpty() ? qEnvironmentVariable("DISPLAY") : x11_display);
-    else if (platform.startsWith(QLatin1String("wayland")))
-        display = QStringLiteral("wayland-") +
-                  qEnvironmentVariable("WAYLAND_DISPLAY", QStringLiteral("wayland-0"));
-    else
-        display = platform;
-#ifdef Q_OS_WIN
-    // One per Windows session (console or remote desktop) of the user.
-    DWORD session = 0;
-    if (ProcessIdToSessionId(GetCurrentProcessId(), &session))
-        display += QStringLiteral("-sitzung-%1").arg(session);
-#endif
-    return file_name_part(display);
-}
-
 SingleInstance::SingleInstance(const QString &display)
 {
-    // The runtime folder belongs to the user alone, so the display is the
-    // rest of the key. Qt names none when it cannot make a private one; a
-    // lock anywhere else could be another user's, or land in the working
-    // directory.
-#ifdef Q_OS_WIN
-    // Windows has no runtime folder (Qt names the home folder); the temporary
-    // folder is the user's own too. The socket is a named pipe there.
-    const QString folder = QDir::tempPath();
-#else
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-#endif
+    // The folder belongs to the user alone, so the display is the rest of
+    // the key. A lock anywhere else could be another user's, or land in the
+    // working directory.
+    const QString folder = instance_folder();
     if (folder.isEmpty())
         return;
     // A local socket's path holds about a hundred bytes, and a Wayland
     // display may be named by a full path: a long name is cut to a digest.
-    QString name = display;
+    QString name = file_name_part(display);
     if (name.size() > max_display_name)
-        name = QString::fromLatin1(
-            QCryptographicHash::hash(display.toUtf8(), QCryptographicHash::Sha256)
-                .toHex()
-                .left(max_display_name));
+        name =
+            QString::fromLatin1(QCryptographicHash::hash(name.toUtf8(), QCryptographicHash::Sha256)
+                                    .toHex()
+                                    .left(max_display_name));
     base_path = QDir(folder).filePath(QStringLiteral("quendra-") + name);
     lock = std::make_unique<QLockFile>(base_path + QStringLiteral(".lock"));
     // A stand runs for days: only an owner that is gone makes the lock stale,
@@ -93,11 +59,7 @@ bool SingleInstance::claim(const QByteArray &activation_token)
     if (!lock->tryLock(0)) {
         if (lock->error() != QLockFile::LockFailedError)
             return true; // no lock can be made: go ahead without one
-#ifdef Q_OS_WIN
-        // Windows lets only the process the user just started take the
-        // foreground; this start hands that right on to the running one.
-        AllowSetForegroundWindow(ASFW_ANY);
-#endif
+        allow_foreground_handover();
         QLocalSocket knock;
         knock.connectToServer(socket_path);
         if (knock.waitForConnected(1000)) {

@@ -23,7 +23,7 @@ class SingleInstance : public QObject
 public:
     /// The lock and socket of this user for display, a name that tells the
     /// window system and its display apart (instance_display()). Without a
-    /// runtime folder there is no lock, and every start goes ahead.
+    /// folder of the user's own there is no lock, and every start goes ahead.
     explicit SingleInstance(const QString &display);
     ~SingleInstance() override;
 
@@ -45,8 +45,3 @@ private:
     std::unique_ptr<QLockFile> lock;
     QLocalServer server;
 };
-
-/// The window system and display the application object connected to, as
-/// part of a file name: "x11-_0", "wayland-wayland-1", "offscreen". x11_display
-/// is the display asked for on the command line, if any.
-QString instance_display(const QString &x11_display = {});

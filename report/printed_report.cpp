@@ -1,9 +1,9 @@
 #include "printed_report.h"
 
+#include "platform.h"
 #include "printer_surface.h"
 #include "report_lines.h"
 #include "report_writer.h"
-#include "spooler.h"
 
 #include <QPageLayout>
 #include <QPrinter>

@@ -1,39 +1,12 @@
 #include "read_birth_entry.h"
 
+#include "platform.h"
 #include "presenter.h"
 #include "program_state.h"
 #include "prompts.h"
 
 #include <QCursor>
-#include <QGuiApplication>
-#include <QPainter>
-#include <QPixmap>
-#include <QPolygonF>
 #include <QWidget>
-
-namespace {
-
-// Qt 6.4's Wayland platform animates a themed cursor through frame callbacks
-// and can crash while doing so (GNOME's hourglass is animated, and the
-// pointer rests on the main window during a report). There the hourglass is
-// a still picture of our own.
-QCursor hourglass_cursor()
-{
-    if (!QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
-        return QCursor(Qt::WaitCursor);
-    QPixmap picture(32, 32);
-    picture.fill(Qt::transparent);
-    QPainter painter(&picture);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(Qt::black, 2));
-    painter.setBrush(Qt::white);
-    painter.drawPolygon(QPolygonF{{8, 3}, {24, 3}, {16, 16}});
-    painter.drawPolygon(QPolygonF{{16, 16}, {24, 29}, {8, 29}});
-    painter.end();
-    return QCursor(picture, 16, 16);
-}
-
-} // namespace
 
 std::optional<AcceptedEntry> read_birth_entry(OutputKind target, Prompts &prompts,
                                               ProgramState &state, Presenter &presenter,

@@ -1,198 +1,151 @@
-// The command line read without a window: every option, the help, the
-// version, and each kind of bad input with its status and German message.
+// The command line: the options, help and version, each kind of bad input
+// with its status and German message, and Qt's own options left to Qt.
 
 #include "command_line.h"
 
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTranslator>
 
 class TestCommandLine : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void arguments_data();
-    void arguments();
-    void help_data();
-    void help();
-    void original_size_data();
-    void original_size();
-    void qt_options_data();
-    void qt_options();
+    void initTestCase();
+    void lines_data();
+    void lines();
+    void program_data() { lines_data(); }
+    void program();
+
+private:
+    QTranslator qt_german;
 };
 
 namespace {
 
-const int start = -1; // the status column of a line that starts the program
-
-QString error(const char *message)
+QStringList arguments(const QString &line)
 {
-    return QStringLiteral("quendra: %1\nMehr dazu: quendra --help\n")
-        .arg(QString::fromUtf8(message));
+    return QStringList{QStringLiteral("quendra")} + line.split(u' ', Qt::SkipEmptyParts);
 }
 
-CommandLine parse(const QString &line)
+QString outcome_of(const CommandLineAnswer &answer)
 {
-    return parse_command_line(QStringList{QStringLiteral("/usr/bin/quendra")} +
-                              line.split(QLatin1Char(' '), Qt::SkipEmptyParts));
+    return QStringLiteral("%1 %2").arg(answer.status).arg(answer.text);
+}
+
+/// "2 quendra: ..." for an answer, "start printout=1 lotto=49 ..." for a start.
+QString outcome_of(const CommandLine &line)
+{
+    if (const auto *answer = std::get_if<CommandLineAnswer>(&line))
+        return outcome_of(*answer);
+    const auto &options = std::get<StartOptions>(line);
+    return QStringLiteral("start printout=%1 lotto=%2 original=%3 presets=%4")
+        .arg(options.printout ? QString::number(*options.printout) : QStringLiteral("-"))
+        .arg(options.lottery_variant.value_or(0))
+        .arg(options.original_size)
+        .arg(options.presets_options());
 }
 
 } // namespace
 
-void TestCommandLine::arguments_data()
+void TestCommandLine::initTestCase()
 {
-    QTest::addColumn<QString>("line");
-    QTest::addColumn<int>("status");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("printout"); // -1: not given
-    QTest::addColumn<int>("lottery");  // 0: not given
-
-    QTest::newRow("nothing: the options window asks") << "" << start << "" << -1 << 0;
-    QTest::newRow("--anzeige") << "--anzeige" << start << "" << 0 << 0;
-    QTest::newRow("--ausdruck") << "--ausdruck" << start << "" << 1 << 0;
-    QTest::newRow("--lotto 45") << "--lotto 45" << start << "" << -1 << 45;
-    QTest::newRow("--lotto=49") << "--lotto=49" << start << "" << -1 << 49;
-    QTest::newRow("both, either order") << "--lotto 49 --ausdruck" << start << "" << 1 << 49;
-    QTest::newRow("the same twice")
-        << "--anzeige --lotto 45 --anzeige --lotto=45" << start << "" << 0 << 45;
-
-    QTest::newRow("--version") << "--version" << 0 << "Quendra 2.0.0.11\n" << -1 << 0;
-    QTest::newRow("-v") << "-v" << 0 << "Quendra 2.0.0.11\n" << -1 << 0;
-
-    QTest::newRow("unknown long") << "--vollbild" << 2 << error("Unbekannte Option „--vollbild“.")
-                                  << -1 << 0;
-    QTest::newRow("unknown short")
-        << "--anzeige -x" << 2 << error("Unbekannte Option „-x“.") << -1 << 0;
-    QTest::newRow("unknown beats help")
-        << "--help --vollbild" << 2 << error("Unbekannte Option „--vollbild“.") << -1 << 0;
-    QTest::newRow("lotto without value")
-        << "--anzeige --lotto" << 2 << error("„--lotto“ braucht einen Wert: 45 oder 49.") << -1
-        << 0;
-    QTest::newRow("lotto 50") << "--lotto 50" << 2
-                              << error("„50“ ist kein Wert für „--lotto“; erlaubt sind 45 und 49.")
-                              << -1 << 0;
-    QTest::newRow("lotto empty") << "--lotto=" << 2
-                                 << error("„“ ist kein Wert für „--lotto“; erlaubt sind 45 und 49.")
-                                 << -1 << 0;
-    QTest::newRow("lotto eats the next option")
-        << "--lotto --ausdruck" << 2
-        << error("„--ausdruck“ ist kein Wert für „--lotto“; erlaubt sind 45 und 49.") << -1 << 0;
-    QTest::newRow("two lotteries")
-        << "--lotto 45 --lotto=49" << 2
-        << error("„--lotto 45“ und „--lotto 49“ schließen einander aus.") << -1 << 0;
-    QTest::newRow("screen and printer")
-        << "--ausdruck --lotto 45 --anzeige" << 2
-        << error("„--anzeige“ und „--ausdruck“ schließen einander aus.") << -1 << 0;
-    QTest::newRow("Qt's option without its value")
-        << "--anzeige -platform" << 2 << error("„-platform“ braucht einen Wert.") << -1 << 0;
-    QTest::newRow("a stray argument")
-        << "--anzeige 45" << 2 << error("Unerwartetes Argument „45“.") << -1 << 0;
+    QVERIFY(load_qt_german(qt_german));
+    QCoreApplication::installTranslator(&qt_german);
 }
 
-void TestCommandLine::arguments()
+void TestCommandLine::lines_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("outcome"); // how it begins; "2 " ends in the hint
+    const QString help = QStringLiteral("0 Aufruf: quendra [Optionen]\n");
+
+    QTest::newRow("nothing") << ""
+                             << "start printout=- lotto=0 original=0 presets=0";
+    QTest::newRow("--anzeige, twice") << "--anzeige --lotto 45 --anzeige --lotto=45"
+                                      << "start printout=0 lotto=45 original=0 presets=1";
+    QTest::newRow("--ausdruck") << "--lotto=49 --ausdruck --originalgroesse"
+                                << "start printout=1 lotto=49 original=1 presets=1";
+    QTest::newRow("--originalgroesse alone") << "--originalgroesse"
+                                             << "start printout=- lotto=0 original=1 presets=0";
+    QTest::newRow("help beats options") << "--ausdruck --lotto 49 -h 45" << help;
+    QTest::newRow("-hv") << "-hv" << help;
+    QTest::newRow("--version") << "--version"
+                               << "0 Quendra 2.0.0.11\n";
+    // Qt's parser, in its German words.
+    QTest::newRow("lotto without value") << "--anzeige --lotto"
+                                         << "2 quendra: Nach '--lotto' fehlt der Wert.\n";
+    QTest::newRow("a value for a switch") << "--help=1"
+                                          << "2 quendra: Wert unerwartet nach '--help'.\n";
+    // Ours.
+    QTest::newRow("lotto 50")
+        << "--lotto 50"
+        << "2 quendra: „50“ ist kein Wert für „--lotto“; erlaubt sind 45 und 49.\n";
+    QTest::newRow("two lotteries")
+        << "--lotto 45 --lotto=49"
+        << "2 quendra: „--lotto 45“ und „--lotto 49“ schließen einander aus.\n";
+    QTest::newRow("screen and printer")
+        << "--ausdruck --lotto 45 --anzeige"
+        << "2 quendra: „--anzeige“ und „--ausdruck“ schließen einander aus.\n";
+    QTest::newRow("a stray argument") << "--anzeige -- --ausdruck"
+                                      << "2 quendra: Unerwartetes Argument „--ausdruck“.\n";
+    // Qt takes its own options, values included; what is left is ours.
+    QTest::newRow("Qt's options, ours bad")
+        << "-platform offscreen -style fusion -reverse -session 1a2b --lotto 50"
+        << "2 quendra: „50“ ist kein Wert für „--lotto“";
+    QTest::newRow("Qt's value like an option")
+        << "-platform offscreen -qwindowtitle --vollbild --lotto 50"
+        << "2 quendra: „50“ ist kein Wert für „--lotto“";
+    QTest::newRow("unknown once Qt has taken its own")
+        << "-platform offscreen -qwindowgeometry 640x480 --vollbild"
+        << "2 quendra: Unbekannte Option 'vollbild'.\n";
+    QTest::newRow("help after Qt's options") << "-platform offscreen --ausdruck -h" << help;
+}
+
+void TestCommandLine::lines()
 {
     QFETCH(QString, line);
-    QFETCH(int, status);
-    QFETCH(QString, text);
-    QFETCH(int, printout);
-    QFETCH(int, lottery);
-
-    const CommandLine result = parse(line);
-    if (status == start) {
-        const auto *options = std::get_if<StartOptions>(&result);
-        if (!options)
-            QFAIL(qPrintable(std::get<CommandLineAnswer>(result).text));
-        QCOMPARE(options->printout.has_value(), printout >= 0);
-        if (printout >= 0)
-            QCOMPARE(*options->printout, printout == 1);
-        QCOMPARE(options->lottery_variant.value_or(0), lottery);
-        QCOMPARE(options->presets_options(), printout >= 0 || lottery != 0);
+    QFETCH(QString, outcome);
+    const std::optional<CommandLineAnswer> early = answer_before_start(arguments(line));
+    if (line.startsWith(QLatin1String("-platform"))) {
+        // An option we do not know may be Qt's: Qt looks first.
+        QVERIFY(!early);
         return;
     }
-    const auto *answer = std::get_if<CommandLineAnswer>(&result);
-    QVERIFY2(answer, "the program would start");
-    QCOMPARE(answer->status, status);
-    QCOMPARE(answer->text, text);
+    // Otherwise an answer comes before the application object, and the same after it.
+    const QString late = outcome_of(read_command_line(arguments(line)));
+    QVERIFY2(late.startsWith(outcome), qPrintable(late));
+    QVERIFY2(early ? outcome_of(*early) == late : outcome.startsWith(QLatin1String("start")),
+             qPrintable(late));
 }
 
-void TestCommandLine::help_data()
+void TestCommandLine::program()
 {
-    QTest::addColumn<QString>("line");
-    QTest::newRow("--help") << "--help";
-    QTest::newRow("-h") << "-h";
-    QTest::newRow("help beats other options") << "--ausdruck --lotto 49 --help";
-}
-
-void TestCommandLine::help()
-{
+    // The program itself, without any display, so that a line it starts
+    // with fails to connect instead.
     QFETCH(QString, line);
-    const CommandLine result = parse(line);
-    const auto *answer = std::get_if<CommandLineAnswer>(&result);
-    QVERIFY(answer);
-    QCOMPARE(answer->status, 0);
-    QVERIFY(answer->text.startsWith(QStringLiteral("Aufruf: quendra [Optionen]\n")));
-    // Every option on a line of its own, with its German description.
-    for (const char *entry :
-         {"  -h, --help          Diese Hilfe zeigen und beenden.\n",
-          "  -v, --version       Die Versionsnummer zeigen und beenden.\n",
-          "  --anzeige           Jede Auswertung am Bildschirm anzeigen.\n",
-          "  --ausdruck          Jede Auswertung gleich auf dem Standarddrucker drucken.\n",
-          "  --lotto <Zahl>      Lotto 6 aus 45 (Österreich) oder 6 aus 49 (Deutschland).\n",
-          "  --originalgroesse   Alles in der ursprünglichen Größe von 800 × 588 Bildpunkten "
-          "zeigen.\n"})
-        QVERIFY2(answer->text.contains(QString::fromUtf8(entry)), entry);
-    QVERIFY(answer->text.contains(QStringLiteral("2 bei falschen Argumenten, 3 wenn")));
-}
-
-void TestCommandLine::original_size_data()
-{
-    QTest::addColumn<QString>("line");
-    QTest::addColumn<bool>("original");
-    QTest::addColumn<bool>("presets"); // the options window is skipped
-
-    QTest::newRow("nothing: the design grows with the screen") << "" << false << false;
-    QTest::newRow("--originalgroesse") << "--originalgroesse" << true << false;
-    QTest::newRow("with the options") << "--ausdruck --originalgroesse --lotto 49" << true << true;
-}
-
-void TestCommandLine::original_size()
-{
-    QFETCH(QString, line);
-    const CommandLine result = parse(line);
-    const auto *options = std::get_if<StartOptions>(&result);
-    QVERIFY(options);
-    QTEST(options->original_size, "original");
-    QTEST(options->presets_options(), "presets");
-}
-
-void TestCommandLine::qt_options_data()
-{
-    QTest::addColumn<QString>("line");
-    QTest::addColumn<QString>("display");
-
-    QTest::newRow("-platform with its value") << "-platform offscreen --ausdruck"
-                                              << "";
-    QTest::newRow("a session manager's restart") << "--anzeige -session 1a2b3c_4"
-                                                 << "";
-    QTest::newRow("-style=, --style, -reverse")
-        << "-style=fusion --style fusion -reverse --lotto 49"
-        << "";
-    QTest::newRow("-display") << "-display :7 --anzeige"
-                              << ":7";
-    QTest::newRow("--display=") << "--display=:8 -qwindowgeometry 640x480+0+0"
-                                << ":8";
-    // The value is Qt's even when it looks like one of ours.
-    QTest::newRow("a value like an option") << "-qwindowtitle --vollbild"
-                                            << "";
-}
-
-void TestCommandLine::qt_options()
-{
-    QFETCH(QString, line);
-    const CommandLine result = parse(line);
-    const auto *options = std::get_if<StartOptions>(&result);
-    if (!options)
-        QFAIL(qPrintable(std::get<CommandLineAnswer>(result).text));
-    QTEST(options->display, "display");
+    QFETCH(QString, outcome);
+    QTemporaryDir runtime;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QString::fromLatin1(name));
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    QProcess quendra;
+    quendra.setProcessEnvironment(environment);
+    quendra.start(qEnvironmentVariable("QUENDRA_PROGRAM"), arguments(line).mid(1));
+    QVERIFY(quendra.waitForFinished(20000));
+    if (outcome.startsWith(QLatin1String("start"))) {
+        QCOMPARE(quendra.exitStatus(), QProcess::CrashExit);
+        return;
+    }
+    QCOMPARE(quendra.exitStatus(), QProcess::NormalExit);
+    const QString output =
+        outcome_of({quendra.exitCode(),
+                    QString::fromUtf8(quendra.exitCode() == 0 ? quendra.readAllStandardOutput()
+                                                              : quendra.readAllStandardError())});
+    QVERIFY2(output.startsWith(outcome), qPrintable(output));
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)

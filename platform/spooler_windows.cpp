@@ -1,4 +1,4 @@
-#include "spooler.h"
+#include "platform.h"
 
 #include <qt_windows.h>
 #include <winspool.h>

@@ -1,4 +1,4 @@
-#include "spooler.h"
+#include "platform.h"
 
 #include <cups/cups.h>
 
