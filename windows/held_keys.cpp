@@ -21,13 +21,14 @@ bool HeldKeys::eventFilter(QObject *watched, QEvent *event)
         return false;
     const auto *key = static_cast<QKeyEvent *>(event);
     if (type == QEvent::KeyRelease) {
-        released_scan_code = key->nativeScanCode();
-        released_at = key->timestamp();
+        released = {key->key(), key->nativeScanCode(), key->timestamp()};
         return false;
     }
-    const bool repeated = key->isAutoRepeat() || (key->nativeScanCode() != 0 &&
-                                                  key->nativeScanCode() == released_scan_code &&
-                                                  key->timestamp() == released_at);
+    // Keys made up without a scan code or a time (tests, virtual keyboards
+    // such as wtype's) never count as repeats by time.
+    const Key pressed{key->key(), key->nativeScanCode(), key->timestamp()};
+    const bool repeated =
+        key->isAutoRepeat() || (pressed.scan_code != 0 && pressed.time != 0 && pressed == released);
     if (!repeated) {
         // Seen again by the dialog when the line edit leaves the key to it
         // (Return): then nothing was typed, and its repeats go nowhere.

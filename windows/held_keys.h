@@ -26,6 +26,12 @@ private:
     // The last release: X11 repeats a key as a release and a press at the
     // same server time, and Qt marks them as repeats only when the press is
     // already queued behind the release.
-    quint32 released_scan_code = 0;
-    quint64 released_at = 0;
+    struct Key
+    {
+        int key = 0;
+        quint32 scan_code = 0;
+        quint64 time = 0;
+        bool operator==(const Key &) const = default;
+    };
+    Key released;
 };
