@@ -11,6 +11,7 @@
 // polls, and every report unwinds completely before the next may start.
 
 #include "clock.h"
+#include "held_keys.h"
 #include "pictures.h"
 #include "presenter.h"
 #include "program_state.h"
@@ -96,6 +97,8 @@ private:
     Prompts &prompts();
 
     std::unique_ptr<Ui::Quendra> ui;
+    // For every window of the program: a held key is one press.
+    HeldKeys held_keys;
     ProgramState state_;
     Clock clock;
     ProgramEnd end_program;

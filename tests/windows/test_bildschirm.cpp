@@ -1,5 +1,7 @@
 #include "bildschirm.h"
 #include "drawing_area.h"
+#include "held_key.h"
+#include "held_keys.h"
 
 #include <QCloseEvent>
 #include <QPushButton>
@@ -31,6 +33,8 @@ private slots:
     void command1_has_the_focus_whenever_the_window_becomes_active();
     void command1_hides_the_window_and_ends_exec();
     void command2_asks_for_a_print_and_the_window_stays();
+    void a_held_key_is_one_press_data();
+    void a_held_key_is_one_press();
     void escape_and_close_requests_leave_it_open();
     void quitting_the_program_is_not_held_up();
     void controls_keep_their_place_when_resized();
@@ -182,6 +186,36 @@ void TestBildschirm::command2_asks_for_a_print_and_the_window_stays()
     // Its access key prints again.
     QTest::keyClick(window.windowHandle(), Qt::Key_B, Qt::AltModifier);
     QTRY_COMPARE(print.count(), 2);
+    QVERIFY(window.isVisible());
+}
+
+void TestBildschirm::a_held_key_is_one_press_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("presses"); // 0: it went down on another window
+    QTest::addColumn<bool>("marked");
+    QTest::newRow("Alt+B held prints once") << int(Qt::Key_B) << 1 << true;
+    QTest::newRow("Alt+B held, X11 repeats") << int(Qt::Key_B) << 1 << false;
+    QTest::newRow("Alt+B held twice prints twice") << int(Qt::Key_B) << 2 << false;
+    QTest::newRow("Return held from the name box") << int(Qt::Key_Return) << 0 << true;
+    QTest::newRow("Space held from the main window") << int(Qt::Key_Space) << 0 << false;
+}
+
+void TestBildschirm::a_held_key_is_one_press()
+{
+    QFETCH(int, key);
+    QFETCH(int, presses);
+    QFETCH(bool, marked);
+    HeldKeys held_keys;
+    bildschirm window;
+    QSignalSpy print(&window, &bildschirm::print_requested);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    for (int i = 0; i < std::max(presses, 1); ++i)
+        support::hold_key(Qt::Key(key), key == Qt::Key_B ? Qt::AltModifier : Qt::NoModifier,
+                          QString(), presses > 0, marked);
+    QTest::qWait(150); // the last click
+    QCOMPARE(print.count(), presses);
     QVERIFY(window.isVisible());
 }
 

@@ -2,6 +2,8 @@
 // layer shows them, on their own and through a whole analysis.
 
 #include "flow_support.h"
+#include "held_key.h"
+#include "held_keys.h"
 
 using namespace flow;
 
@@ -24,6 +26,7 @@ private slots:
     void ask_yes_no_data();
     void ask_yes_no();
     void show_error();
+    void keys_held_in_the_date_box();
     void a_whole_analysis_through_the_real_boxes();
     void keyboard_back_on_the_main_window_data();
     void keyboard_back_on_the_main_window();
@@ -150,6 +153,23 @@ void TestRealPrompts::show_error()
     QCOMPARE(shown.title, QStringLiteral("falsches Geburtsdatum"));
     QCOMPARE(shown.icon, QMessageBox::Critical);
     QCOMPARE(shown.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+}
+
+void TestRealPrompts::keys_held_in_the_date_box()
+{
+    // Space held over from the main window types nothing; a held digit does.
+    HeldKeys held_keys;
+    QtPrompts prompts;
+    Driver driver;
+    driver.when(
+        QStringLiteral("date box"), [] { return input_box(date_prompt()) != nullptr; },
+        [] {
+            support::hold_key(Qt::Key_Space, {}, QStringLiteral(" "), false, true);
+            support::hold_key(Qt::Key_1, {}, QStringLiteral("1"), true, false);
+            QTest::keyClick(QGuiApplication::focusWindow(), Qt::Key_Return);
+        });
+    QCOMPARE(prompts.ask_text(date_prompt(), QStringLiteral("Eingabe")), QStringLiteral("111111"));
+    QVERIFY2(driver.done(), qPrintable(driver.failure));
 }
 
 void TestRealPrompts::a_whole_analysis_through_the_real_boxes()

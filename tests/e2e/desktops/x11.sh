@@ -48,6 +48,8 @@ desktop_take_focus() {
 }
 
 desktop_key() { xdotool key "$1"; }
+desktop_key_down() { xdotool keydown "$1"; }
+desktop_key_up() { xdotool keyup "$1"; }
 desktop_type() { xdotool type --delay 30 "$1"; }
 desktop_click() { xdotool mousemove "$1" "$2" click 1; }
 desktop_shot() { import -window root "$1"; }
