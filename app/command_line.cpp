@@ -6,6 +6,8 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include <algorithm>
+
 namespace {
 
 // Qt's layout of a help text is one column narrower and wraps at 79
@@ -40,6 +42,25 @@ CommandLineAnswer error(const QString &message)
             QStringLiteral("quendra: %1\nMehr dazu: quendra --help\n").arg(message)};
 }
 
+/// Whether an argument names one of Qt's documented options (those of
+/// QGuiApplication, QApplication and the X11 platform), which Qt takes out
+/// of the arguments when the application object is made.
+bool names_qt_option(const QStringList &arguments)
+{
+    static const QStringList qt_options =
+        QStringLiteral("platform platformpluginpath platformtheme plugin qwindowgeometry "
+                       "qwindowicon qwindowtitle session style stylesheet display geometry "
+                       "title icon name visual reverse widgetcount nograb dograb qmljsdebugger")
+            .split(u' ');
+    return std::any_of(arguments.cbegin() + 1, arguments.cend(), [](const QString &argument) {
+        QStringView name(argument);
+        if (!name.startsWith(u'-'))
+            return false;
+        name = name.mid(name.startsWith(u"--") ? 2 : 1);
+        return qt_options.contains(name.left(name.indexOf(u'=')));
+    });
+}
+
 /// Reads arguments; nothing while an option we do not know may be Qt's.
 std::optional<CommandLine> read(const QStringList &arguments, bool qt_options_taken)
 {
@@ -53,7 +74,7 @@ std::optional<CommandLine> read(const QStringList &arguments, bool qt_options_ta
     parser.addOptions({help, version, screen, printer, lottery, original_size});
 
     const bool parsed = parser.parse(arguments);
-    if (!parser.unknownOptionNames().isEmpty() && !qt_options_taken)
+    if (!parser.unknownOptionNames().isEmpty() && !qt_options_taken && names_qt_option(arguments))
         return std::nullopt;
     if (!parsed)
         return error(parser.errorText());

@@ -42,8 +42,8 @@ using CommandLine = std::variant<StartOptions, CommandLineAnswer>;
 
 /// Before the application object: the answer to a command line that needs
 /// no display, the program's own name first. Qt's options are still among
-/// the arguments then, and an option we do not know may be one of them (and
-/// what follows it its value): such a line gets no answer here.
+/// the arguments then: a line with an option we do not know gets no answer
+/// here when it also names one of Qt's, as the unknown one may be its value.
 std::optional<CommandLineAnswer> answer_before_start(const QStringList &arguments);
 
 /// Once the application object has taken Qt's own options out of the

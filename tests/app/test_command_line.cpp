@@ -79,6 +79,8 @@ void TestCommandLine::lines_data()
                                          << "2 quendra: Nach '--lotto' fehlt der Wert.\n";
     QTest::newRow("a value for a switch") << "--help=1"
                                           << "2 quendra: Wert unerwartet nach '--help'.\n";
+    QTest::newRow("unknown, and no option of Qt's") << "--anzeige --vollbild"
+                                                    << "2 quendra: Unbekannte Option 'vollbild'.\n";
     // Ours.
     QTest::newRow("lotto 50")
         << "--lotto 50"
