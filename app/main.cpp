@@ -13,8 +13,13 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QScreen>
+#include <QTimer>
 #include <QTranslator>
+
+#ifndef Q_OS_WIN
+#include <fontconfig/fontconfig.h>
 #include <qpa/qplatformfontdatabase.h>
+#endif
 
 #include <cstdio>
 
@@ -75,19 +80,91 @@ void write_text(const QString &text, FILE *stream)
 
 #ifndef Q_OS_WIN
 // The windows name the classic Windows faces; elsewhere their metric twins
-// stand in. Windows has the faces themselves. The twins become other names
-// of their families in Qt's font database: a face asked for by a missing
-// name, or through a substitution, would first have fontconfig sort every
-// face on the machine for fallbacks (tens of milliseconds at the start
-// with a desktop's fonts).
-void use_metric_twins()
+// stand in (Windows has the faces themselves), as other names of their
+// families in Qt's font database: a face asked for by a missing name, or
+// through a substitution, would first have fontconfig sort every face on the
+// machine for fallbacks.
+//
+// Reading every face takes long too (a desktop has some 2,600), and the main
+// window's first frame shows the twins only. So until that frame is drawn,
+// fontconfig offers Qt the twins alone; then, before any other window lays
+// out its text or the main window is first activated, every face as always.
+class MetricTwins : public QObject
 {
-    QFontDatabase::families(); // fills the database, which the names go into
-    QPlatformFontDatabase::registerAliasToFontFamily(QStringLiteral("Liberation Sans"),
-                                                     QStringLiteral("MS Sans Serif"));
-    QPlatformFontDatabase::registerAliasToFontFamily(QStringLiteral("Liberation Serif"),
-                                                     QStringLiteral("Times New Roman"));
-}
+public:
+    MetricTwins()
+    {
+        static const char only_twins[] =
+            "<?xml version=\"1.0\"?><!DOCTYPE fontconfig SYSTEM \"urn:fontconfig:fonts.dtd\">"
+            "<fontconfig><selectfont><rejectfont><pattern/></rejectfont><acceptfont>"
+            "<pattern><patelt name=\"family\"><string>Liberation Sans</string></patelt></pattern>"
+            "<pattern><patelt name=\"family\"><string>Liberation Serif</string></patelt></pattern>"
+            "</acceptfont></selectfont></fontconfig>";
+        FcConfig *twins = FcConfigCreate();
+        if (twins && FcConfigParseAndLoad(twins, nullptr, FcTrue) &&
+            FcConfigParseAndLoadFromMemory(twins, reinterpret_cast<const FcChar8 *>(only_twins),
+                                           FcTrue) &&
+            FcConfigBuildFonts(twins) && FcConfigSetCurrent(twins))
+            QApplication::instance()->installEventFilter(this);
+        if (twins)
+            FcConfigDestroy(twins); // the current configuration keeps its own reference
+        name_twins();
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        const auto *widget = qobject_cast<QWidget *>(watched);
+        switch (event->type()) {
+        case QEvent::Polish:
+        case QEvent::Show:
+            // Another window lays out text in other faces: every face first.
+            if (widget && !qobject_cast<const Quendra *>(widget->window()))
+                every_face();
+            break;
+        case QEvent::WindowActivate:
+            every_face();
+            break;
+        case QEvent::Paint:
+            // Once the first frame is out.
+            if (!frame_drawn) {
+                frame_drawn = true;
+                QTimer::singleShot(0, this, &MetricTwins::every_face);
+            }
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    static void name_twins()
+    {
+        QFontDatabase::families(); // fills the database, which the names go into
+        QPlatformFontDatabase::registerAliasToFontFamily(QStringLiteral("Liberation Sans"),
+                                                         QStringLiteral("MS Sans Serif"));
+        QPlatformFontDatabase::registerAliasToFontFamily(QStringLiteral("Liberation Serif"),
+                                                         QStringLiteral("Times New Roman"));
+    }
+
+    void every_face()
+    {
+        if (everything)
+            return;
+        everything = true;
+        QApplication::instance()->removeEventFilter(this);
+        if (FcConfig *system = FcInitLoadConfigAndFonts()) {
+            FcConfigSetCurrent(system);
+            FcConfigDestroy(system);
+        }
+        QPlatformFontDatabase::repopulateFontDatabase();
+        name_twins();
+    }
+
+    bool frame_drawn = false;
+    bool everything = false;
+};
 #endif
 
 } // namespace
@@ -141,7 +218,7 @@ int main(int argc, char *argv[])
     };
 
 #ifndef Q_OS_WIN
-    use_metric_twins();
+    MetricTwins metric_twins;
 #endif
 
     // The boxes' buttons speak German too ("Ja", "Nein", "Abbrechen").
