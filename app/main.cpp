@@ -87,8 +87,8 @@ void write_text(const QString &text, FILE *stream)
 //
 // Reading every face takes long too (a desktop has some 2,600), and the main
 // window's first frame shows the twins only. So until that frame is drawn,
-// fontconfig offers Qt the twins alone; then, before any other window lays
-// out its text or the main window is first activated, every face as always.
+// fontconfig offers Qt the twins alone; then, before any other window is
+// made or lays out its text, every face as always.
 class MetricTwins : public QObject
 {
 public:
@@ -122,9 +122,15 @@ protected:
             if (widget && !qobject_cast<const Quendra *>(widget->window()))
                 every_face();
             break;
-        case QEvent::WindowActivate:
-            every_face();
+        case QEvent::ChildAdded: {
+            // The options window, the report window and the boxes belong to
+            // the main window and measure their text from their construction on.
+            const QObject *child = static_cast<QChildEvent *>(event)->child();
+            if (widget && widget->isVisible() && child->isWidgetType() &&
+                qobject_cast<const Quendra *>(widget))
+                every_face();
             break;
+        }
         case QEvent::Paint:
             // Once the first frame is out.
             if (!frame_drawn) {
