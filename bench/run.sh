@@ -134,8 +134,9 @@ startup() { # session, output name, then name=command pairs
     done
     in_session "$session" hyperfine -N --warmup 1 --runs 10 --style basic \
         --prepare "find ${runtime[$session]} -mindepth 1 -delete" \
-        --export-json "$work/$out.json" --export-markdown "$work/$out.md" --output "$work/$out.log" \
-        "${names[@]}" "${commands[@]}" >&2 || fail "hyperfine failed on $session: $(tail -n 3 "$work/$out.log")"
+        --export-json "$work/$out.json" --export-markdown "$work/$out.md" \
+        "${names[@]}" "${commands[@]}" >&2 ||
+        fail "a start on $session failed (run first_frame by hand there to see why)"
 }
 median_ms() { # output name, command name
     jq -r --arg name "$2" '.results[] | select(.command == $name) | .median * 1000' "$work/$1.json"
