@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <QTimer>
 #include <QTranslator>
 
 namespace {
@@ -77,7 +78,7 @@ int main(int argc, char *argv[])
     };
 
     // The design's faces, or their twins where the system lacks them.
-    substitute_design_fonts();
+    substitute_design_fonts(Quendra::staticMetaObject);
 
     Quendra window(setup);
     // Options from the command line: the options window is preset and never

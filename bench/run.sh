@@ -1,20 +1,18 @@
 #!/usr/bin/env bash
 # Runs every benchmark of the program and prints one table of figures and
-# targets on stdout; progress goes to stderr.
+# targets on stdout, then hyperfine's tables of the start-ups; progress and
+# hyperfine's comparisons go to stderr.
 #
 # Usage: bench/run.sh BUILD_DIR
 #
-# BUILD_DIR is a configured and built tree (a Release build, please): it needs
+# BUILD_DIR is a configured and built tree (a Release build, please) with
 # bin/quendra, bin/report_bench, bin/first_frame, bin/screen_hash,
-# bin/engine_bench and bin/bare_window. The
-# script starts its own X server (Xvfb, 1920x1080) and its own print
-# scheduler (tests/cups/cups_harness.sh) and stops both again; for the rows
-# per screen size it starts one more X server per size (1280x1024, 1920x1080,
-# 3840x2160), and measures a bare Qt window (bench/bare_window.cpp) beside
-# the program there, giving each figure as a ratio to the bare window's. It
-# takes about thirteen minutes, nine of them idle minutes. Exit
-# status 0 when every target is met, 1 when one is missed, 2 when something
-# could not be measured.
+# bin/engine_bench and bin/bare_window. The script starts its own X servers
+# (Xvfb, one per screen size and program) and its own print scheduler
+# (tests/cups/cups_harness.sh) and stops them again. Start times come from
+# hyperfine, CPU time and resident set from pidstat and ps, the engine's
+# times from Google Benchmark. Exit status 0 when every target is met, 1 when
+# one is missed, 2 when something could not be measured.
 set -euo pipefail
 
 if [ $# -ne 1 ] || [ ! -d "$1" ]; then
@@ -30,55 +28,63 @@ for program in quendra report_bench first_frame screen_hash engine_bench bare_wi
         exit 2
     fi
 done
-for tool in Xvfb xdotool cupsd lpadmin; do
+for tool in Xvfb xdotool cupsd lpadmin hyperfine pidstat jq fc-list; do
     if ! command -v "$tool" >/dev/null; then
-        echo "$0: $tool is missing (Debian: xvfb, xdotool, cups)" >&2
+        echo "$0: $tool is missing (Debian: xvfb, xdotool, cups, hyperfine, sysstat, jq, fontconfig)" >&2
         exit 2
     fi
 done
 
-work=$(mktemp -d /tmp/quendra-bench.XXXXXX)
+say() { echo "bench: $*" >&2; }
+fail() {
+    say "$*"
+    exit 2
+}
+
+# Everything in memory, as a desktop session has its runtime folder.
+work=$(mktemp -d /dev/shm/quendra-bench.XXXXXX)
 cups_dir=$work/cups
-xvfb_pid=
-program_pid=
-size_xvfb_pid=
+programs=()
+servers=()
 cleanup() {
-    [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null || true
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-    [ -n "$size_xvfb_pid" ] && kill "$size_xvfb_pid" 2>/dev/null || true
+    local pid
+    for pid in "${programs[@]}" "${servers[@]}"; do
+        kill "$pid" 2>/dev/null || true
+    done
     sh "$source_dir/tests/cups/cups_harness.sh" stop "$cups_dir" >/dev/null 2>&1 || true
-    rm -rf "$work" "$runtime_base"
+    rm -rf "$work"
 }
 trap cleanup EXIT
 
-say() { echo "bench: $*" >&2; }
-
-# The program as a user runs it: German, Berlin time, the X platform, and a
-# runtime folder in memory, as a desktop session has it. Each measured start
-# gets a folder of its own, so that it finds no lock of the start before.
-export LANG=C.UTF-8 LC_ALL=C.UTF-8 TZ=Europe/Berlin QT_QPA_PLATFORM=xcb
-runtime_base=$(mktemp -d /dev/shm/quendra-bench.XXXXXX)
-fresh_runtime() {
-    XDG_RUNTIME_DIR=$(mktemp -d "$runtime_base/run.XXXXXX")
-    export XDG_RUNTIME_DIR
-}
-fresh_runtime
+# The program as a user runs it: German, Berlin time, the X platform.
+export LANG=C.UTF-8 LC_ALL=C.UTF-8 TZ=Europe/Berlin
 unset QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS
+# shellcheck source=../tests/support/x_session.sh
+source "$source_dir/tests/support/x_session.sh"
 
-# Our own X server on the first free display.
-display=90
-while [ -e /tmp/.X11-unix/X$display ] || [ -e /tmp/.X$display-lock ]; do
-    display=$((display + 1))
-done
-Xvfb :$display -screen 0 1920x1080x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-export DISPLAY=:$display
-for _ in $(seq 100); do
-    xdotool getdisplaygeometry >/dev/null 2>&1 && break
-    sleep 0.1
-done
-xdotool getdisplaygeometry >/dev/null 2>&1 || { say "Xvfb did not start"; exit 2; }
-
+# A session: an X server of the given size with a runtime folder of its
+# own. Arguments: name, WIDTHxHEIGHT. Sets display[name] and runtime[name].
+declare -A display runtime server
+open_session() {
+    mkdir "$work/$1"
+    work=$work/$1 start_x_server "$2"
+    display[$1]=$DISPLAY runtime[$1]=$XDG_RUNTIME_DIR server[$1]=$xvfb_pid
+    servers+=("$xvfb_pid")
+}
+# Runs a command in a session.
+in_session() {
+    local name=$1
+    shift
+    DISPLAY=${display[$name]} XDG_RUNTIME_DIR=${runtime[$name]} "$@"
+}
+# Starts a program in a session and keeps its process id in pid[name].
+declare -A pid
+start_in() {
+    local name=$1
+    shift
+    env DISPLAY="${display[$name]}" XDG_RUNTIME_DIR="${runtime[$name]}" "$@" >"$work/$name/program.log" 2>&1 &
+    pid[$name]=$! programs+=($!)
+}
 # Reads name=value lines into variables prefixed with the given word.
 read_values() {
     local prefix=$1 file=$2 name value
@@ -86,221 +92,139 @@ read_values() {
         [[ $name =~ ^[a-z0-9_]+$ ]] && printf -v "${prefix}_$name" '%s' "$value"
     done <"$file"
 }
-
-# CPU time of a process in clock ticks: utime + stime.
-cpu_ticks() {
-    local stat
-    stat=$(cat "/proc/$1/stat")
-    stat=${stat##*) }
-    awk '{ print $12 + $13 }' <<<"$stat"
-}
-
-resident_kib() {
-    awk '/^VmRSS:/ { print $2 }' "/proc/$1/status"
-}
-
-median() {
-    sort -n | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
-}
+resident_kib() { ps -o rss= -p "$1" | tr -d ' '; }
 
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
+font_faces=$(fc-list | wc -l)
 
 # 1. The engine, with Google Benchmark: medians of five repetitions.
 say "engine benchmarks"
 "$bin/engine_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
-    --benchmark_format=csv >"$work/engine.csv" 2>"$work/engine.err"
+    --benchmark_format=json >"$work/engine.json" 2>"$work/engine.err" ||
+    fail "engine_bench failed: $(cat "$work/engine.err")"
 engine_us() {
-    # The real time column of the median row, converted to microseconds.
-    awk -F, -v name="\"$1_median\"" '$1 == name {
-        t = $3; unit = $5; gsub(/"/, "", unit)
-        if (unit == "ns") t /= 1000; else if (unit == "ms") t *= 1000; else if (unit == "s") t *= 1e6
-        printf "%.2f", t }' "$work/engine.csv"
+    jq -r --arg name "$1_median" '.benchmarks[] | select(.name == $name)
+        | .real_time * {"ns": 0.001, "us": 1, "ms": 1000, "s": 1000000}[.time_unit]
+        | . * 100 | round / 100' "$work/engine.json"
 }
 
-# 2. Start-up: process start to the main window's first painted frame.
-say "start-up, 1 warm-up and 10 measured starts"
-startup_runs=()
-map_runs=()
-check_runs=()
-for run in $(seq 0 10); do
-    save=()
-    [ "$run" -eq 10 ] && save=(--save "$work/first_frame.ppm")
-    fresh_runtime
-    if ! "$bin/first_frame" "${save[@]}" -- "$bin/quendra" >"$work/start.txt" 2>"$work/start.err"; then
-        say "start-up run $run failed: $(cat "$work/start.err")"
-        exit 2
-    fi
-    read_values start "$work/start.txt"
-    if [ "$run" -gt 0 ]; then
-        startup_runs+=("$start_first_frame_ms")
-        map_runs+=("$start_map_ms")
-        check_runs+=("$start_check_interval_ms")
-    fi
-    sleep 0.3
-done
-startup_median=$(printf '%s\n' "${startup_runs[@]}" | median)
-startup_min=$(printf '%s\n' "${startup_runs[@]}" | sort -n | head -1)
-startup_max=$(printf '%s\n' "${startup_runs[@]}" | sort -n | tail -1)
-map_median=$(printf '%s\n' "${map_runs[@]}" | median)
-check_median=$(printf '%s\n' "${check_runs[@]}" | median)
-
-# 3. Idle: the real program talking for a minute after its options are confirmed.
-say "idle: start the program, confirm the options, a minute of speech"
-"$bin/quendra" >"$work/quendra.log" 2>&1 &
-program_pid=$!
-options=$(timeout 20 xdotool search --sync --onlyvisible --name '^Programmoptionen$' | head -1) || {
-    say "the options window did not come up"
-    exit 2
-}
-xdotool windowfocus --sync "$options" key Return
-for _ in $(seq 100); do
-    xdotool search --onlyvisible --name '^Programmoptionen$' >/dev/null 2>&1 || break
-    sleep 0.1
-done
-if xdotool search --onlyvisible --name '^Programmoptionen$' >/dev/null 2>&1; then
-    say "Return did not confirm the options"
-    exit 2
-fi
-rss_program_start=$(resident_kib "$program_pid")
-# The professor must really be talking: the screen keeps changing.
-shots=$(for _ in 1 2 3 4 5; do
-    "$bin/screen_hash"
-    sleep 1
-done | sort -u | wc -l)
-if [ "$shots" -lt 2 ]; then
-    say "the screen did not change: the professor is not talking"
-    exit 2
-fi
-ticks_per_second=$(getconf CLK_TCK)
-program_before=$(cpu_ticks "$program_pid")
-xvfb_before=$(cpu_ticks "$xvfb_pid")
-sleep 60
-program_after=$(cpu_ticks "$program_pid")
-xvfb_after=$(cpu_ticks "$xvfb_pid")
-rss_program_idle=$(resident_kib "$program_pid")
-kill "$program_pid"
-wait "$program_pid" 2>/dev/null || true
-program_pid=
-idle_percent=$(awk -v t="$((program_after - program_before))" -v hz="$ticks_per_second" \
-    'BEGIN { printf "%.3f", 100 * t / hz / 60 }')
-xvfb_percent=$(awk -v t="$((xvfb_after - xvfb_before))" -v hz="$ticks_per_second" \
-    'BEGIN { printf "%.3f", 100 * t / hz / 60 }')
-idle_resolution=$(awk -v hz="$ticks_per_second" 'BEGIN { printf "%.3f", 100 / hz / 60 }')
-
-# 4. Reports in one process: memory and latency, printing on a private queue.
+# 2. Reports in one process: memory and latency, printing on a private queue.
 say "500 screen reports and 20 printed ones in one process"
+open_session reports 1920x1080
 sh "$source_dir/tests/cups/cups_harness.sh" start "$cups_dir" >/dev/null
 (
     unset LPDEST PRINTER
     export CUPS_SERVER=$cups_dir/cups.sock CUPS_SERVERROOT=$cups_dir/client HOME=$cups_dir/home
-    "$bin/report_bench" --screen 500 --printed 20
-) >"$work/reports.txt" 2>"$work/reports.err" || {
-    say "report_bench failed: $(cat "$work/reports.err")"
-    exit 2
-}
+    in_session reports "$bin/report_bench" --screen 500 --printed 20
+) >"$work/reports.txt" 2>"$work/reports.err" || fail "report_bench failed: $(cat "$work/reports.err")"
 read_values rep "$work/reports.txt"
-# 5. The design on screens of several sizes, each on its own X server: the
-# start-up, the idle minute and the resident set as in 2 and 3, and the
-# resident set once the report window of one screen report is open.
-# Arguments: the screen (WIDTHxHEIGHT), then the program's options. Writes
-# name=value lines to $work/size.txt.
-measure_size() {
-    local screen=$1 size_display=$display runs=() bare_runs=() options program_before program_after
-    shift
-    while [ -e /tmp/.X11-unix/X$size_display ] || [ -e /tmp/.X$size_display-lock ]; do
-        size_display=$((size_display + 1))
+sh "$source_dir/tests/cups/cups_harness.sh" stop "$cups_dir" >/dev/null
+
+# 3. Start-up on each screen size: hyperfine starts the program and the bare
+# window (bench/bare_window.cpp) on the same X server, one warm-up and ten
+# measured starts each, through first_frame, which ends at the first painted
+# frame. Every start finds an empty runtime folder, no lock of the one before.
+# The 1280 x 1024 server also serves the program at its original size.
+startup() { # session, output name, then name=command pairs
+    local session=$1 out=$2 names=() commands=() pair
+    shift 2
+    for pair in "$@"; do
+        names+=(-n "${pair%%=*}")
+        commands+=("$bin/first_frame ${pair#*=}")
     done
-    Xvfb :$size_display -screen 0 "${screen}x24" -nolisten tcp >"$work/xvfb-size.log" 2>&1 &
-    size_xvfb_pid=$!
-    local -x DISPLAY=:$size_display
+    in_session "$session" hyperfine -N --warmup 1 --runs 10 --style basic \
+        --prepare "find ${runtime[$session]} -mindepth 1 -delete" \
+        --export-json "$work/$out.json" --export-markdown "$work/$out.md" \
+        "${names[@]}" "${commands[@]}" >&2 ||
+        fail "a start on $session failed (run first_frame by hand there to see why)"
+}
+median_ms() { # output name, command name
+    jq -r --arg name "$2" '.results[] | select(.command == $name) | .median * 1000' "$work/$1.json"
+}
+sizes=(1280x1024 1920x1080 3840x2160)
+for size in "${sizes[@]}"; do
+    open_session "program-$size" "$size"
+done
+open_session program-original 1280x1024
+say "start-up at 1280x1024, original size and grown"
+startup program-1280x1024 start-1280x1024 "bare window=-- $bin/bare_window" \
+    "original size=-- $bin/quendra --originalgroesse" "quendra=-- $bin/quendra"
+say "start-up at 1920x1080, and the main window mapped"
+startup program-1920x1080 start-1920x1080 "bare window=-- $bin/bare_window" "quendra=-- $bin/quendra"
+startup program-1920x1080 mapped-1920x1080 "mapped=--mapped -- $bin/quendra"
+say "start-up at 3840x2160"
+startup program-3840x2160 start-3840x2160 "bare window=-- $bin/bare_window" "quendra=-- $bin/quendra"
+# One more start for first_frame's own figures: the time between two checks.
+in_session program-1920x1080 "$bin/first_frame" -- "$bin/quendra" >"$work/frame.txt" ||
+    fail "first_frame failed"
+read_values frame "$work/frame.txt"
+
+# 4. Idle: every program on its own server, as a user starts it, the options
+# window confirmed with Return, and a bare window on a server of each size.
+# All of them at once over one round of the professor's ten sentences (488
+# letters at 100 ms: 49 s); pidstat reads their CPU time and resident set,
+# and that of the X server at 1920 x 1080 beside it.
+idle_seconds=50
+confirm_options() { # session
+    local options
+    options=$(in_session "$1" timeout 20 xdotool search --sync --onlyvisible --name '^Programmoptionen$' |
+        head -n 1) || fail "the options window did not come up on $1"
+    in_session "$1" xdotool windowfocus --sync "$options" key Return
     for _ in $(seq 100); do
-        xdotool getdisplaygeometry >/dev/null 2>&1 && break
+        in_session "$1" xdotool search --onlyvisible --name '^Programmoptionen$' >/dev/null 2>&1 || return 0
         sleep 0.1
     done
-    # The program and the bare window take turns, so that both meet the same
-    # load on the machine.
-    for run in $(seq 0 10); do
-        fresh_runtime
-        "$bin/first_frame" -- "$bin/quendra" "$@" >"$work/start.txt" 2>"$work/start.err" || {
-            say "start-up on $screen failed: $(cat "$work/start.err")"
-            exit 2
-        }
-        read_values start "$work/start.txt"
-        [ "$run" -gt 0 ] && runs+=("$start_first_frame_ms")
-        sleep 0.3
-        "$bin/first_frame" -- "$bin/bare_window" >"$work/start.txt" 2>"$work/start.err" || {
-            say "the bare window's start-up on $screen failed: $(cat "$work/start.err")"
-            exit 2
-        }
-        read_values start "$work/start.txt"
-        [ "$run" -gt 0 ] && bare_runs+=("$start_first_frame_ms")
-        sleep 0.3
-    done
-    # The bare window's idle minute and resident set.
-    "$bin/bare_window" >"$work/bare.log" 2>&1 &
-    program_pid=$!
-    sleep 2
-    program_before=$(cpu_ticks "$program_pid")
-    sleep 60
-    program_after=$(cpu_ticks "$program_pid")
-    {
-        echo "bare_first_frame_ms=$(printf '%s\n' "${bare_runs[@]}" | median)"
-        awk -v t="$((program_after - program_before))" -v hz="$(getconf CLK_TCK)" \
-            'BEGIN { printf "bare_idle_percent=%.3f\n", 100 * t / hz / 60 }'
-        echo "bare_rss_kib=$(resident_kib "$program_pid")"
-    } >"$work/bare.txt"
-    kill "$program_pid"
-    wait "$program_pid" 2>/dev/null || true
-    fresh_runtime
-    "$bin/quendra" "$@" >"$work/quendra-size.log" 2>&1 &
-    program_pid=$!
-    options=$(timeout 20 xdotool search --sync --onlyvisible --name '^Programmoptionen$' | head -1) || {
-        say "the options window did not come up on $screen"
-        exit 2
-    }
-    xdotool windowfocus --sync "$options" key Return
-    sleep 2
-    if [ "$(for _ in 1 2 3; do "$bin/screen_hash"; sleep 1; done | sort -u | wc -l)" -lt 2 ]; then
-        say "the professor is not talking on $screen"
-        exit 2
-    fi
-    program_before=$(cpu_ticks "$program_pid")
-    sleep 60
-    program_after=$(cpu_ticks "$program_pid")
-    {
-        cat "$work/bare.txt"
-        echo "first_frame_ms=$(printf '%s\n' "${runs[@]}" | median)"
-        awk -v t="$((program_after - program_before))" -v hz="$(getconf CLK_TCK)" \
-            'BEGIN { printf "idle_percent=%.3f\n", 100 * t / hz / 60 }'
-        echo "rss_idle_kib=$(resident_kib "$program_pid")"
-    } >"$work/size.txt"
-    # One screen report, typed as a visitor types it.
-    xdotool key space
-    timeout 20 xdotool search --sync --onlyvisible --name '^Eingabe$' >/dev/null
-    xdotool type --delay 20 24011973
-    xdotool key Return
-    sleep 1
-    xdotool type --delay 20 'Eva Muster'
-    xdotool key Return
-    if timeout 30 xdotool search --sync --onlyvisible --name '^Hier ist Ihre Quendra$' >/dev/null; then
-        sleep 1
-        echo "rss_report_kib=$(resident_kib "$program_pid")" >>"$work/size.txt"
-    fi
-    kill "$program_pid"
-    wait "$program_pid" 2>/dev/null || true
-    program_pid=
-    kill "$size_xvfb_pid"
-    wait "$size_xvfb_pid" 2>/dev/null || true
-    size_xvfb_pid=
+    fail "Return did not confirm the options on $1"
 }
-size_rows=()
-for size in "1280x1024 --originalgroesse" 1280x1024 1920x1080 3840x2160; do
-    say "screen $size: start-up, an idle minute, one report"
-    # shellcheck disable=SC2086
-    measure_size $size
-    read_values size "$work/size.txt"
-    size_rows+=("$size|$size_first_frame_ms|$size_idle_percent|$size_rss_idle_kib|${size_rss_report_kib:-0}|$size_bare_first_frame_ms|$size_bare_idle_percent|$size_bare_rss_kib")
-    unset size_rss_report_kib
+declare -A rss_start
+for session in program-original "${sizes[@]/#/program-}"; do
+    find "${runtime[$session]}" -mindepth 1 -delete
+    options=()
+    [ "$session" = program-original ] && options=(--originalgroesse)
+    start_in "$session" "$bin/quendra" "${options[@]}"
+    confirm_options "$session"
+    rss_start[$session]=$(resident_kib "${pid[$session]}")
+done
+for size in "${sizes[@]}"; do
+    open_session "bare-$size" "$size"
+    start_in "bare-$size" "$bin/bare_window"
+done
+# The professors must really be talking: each screen keeps changing.
+for session in program-original "${sizes[@]/#/program-}"; do
+    for _ in 1 2 3; do
+        in_session "$session" "$bin/screen_hash"
+        sleep 0.5
+    done >"$work/$session/hashes"
+    [ "$(sort -u "$work/$session/hashes" | wc -l)" -ge 2 ] || fail "the professor is not talking on $session"
+done
+say "idle: ${#pid[@]} programs over $idle_seconds s of speech"
+pids=$(printf '%s,' "${pid[@]}" "${server[program-1920x1080]}")
+pidstat -h -u -r -p "${pids%,}" "$idle_seconds" 1 >"$work/pidstat.txt"
+# PID, %CPU and RSS (KiB) of each, by the column names of pidstat's header.
+awk '/^#/ { for (i = 2; i <= NF; ++i) column[$i] = i - 1; next }
+     NF && column["PID"] { print $column["PID"], $column["%CPU"], $column["RSS"] }' \
+    "$work/pidstat.txt" >"$work/idle.txt"
+idle_of() { awk -v pid="$1" '$1 == pid { print $2 }' "$work/idle.txt"; }
+rss_of() { awk -v pid="$1" '$1 == pid { print $3 }' "$work/idle.txt"; }
+
+# 5. The resident set once one screen report, typed as a visitor types it,
+# has opened the report window.
+declare -A rss_report
+for session in program-original "${sizes[@]/#/program-}"; do
+    in_session "$session" xdotool key space
+    in_session "$session" timeout 20 xdotool search --sync --onlyvisible --name '^Eingabe$' >/dev/null ||
+        fail "no input box on $session"
+    in_session "$session" xdotool type --delay 20 24011973
+    in_session "$session" xdotool key Return
+    sleep 1
+    in_session "$session" xdotool type --delay 20 'Eva Muster'
+    in_session "$session" xdotool key Return
+    rss_report[$session]=0
+    if in_session "$session" timeout 30 xdotool search --sync --onlyvisible \
+        --name '^Hier ist Ihre Quendra$' >/dev/null; then
+        sleep 1
+        rss_report[$session]=$(resident_kib "${pid[$session]}")
+    fi
 done
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 
@@ -311,11 +235,15 @@ row() { # name, value, target (text), met (yes/no/-)
     [ "$4" = no ] && missed=1
     return 0
 }
-ms() { awk -v v="$1" 'BEGIN { printf "%.2f ms", v }'; }
-below() { awk -v v="$1" -v t="$2" 'BEGIN { print (v < t) ? "yes" : "no" }'; }
-mib() { awk -v k="$1" 'BEGIN { printf "%.1f MiB", k / 1024 }'; }
+calc() { awk "BEGIN { printf $1 }"; }
+ms() { calc "\"%.1f ms\", $1"; }
+mib() { calc "\"%.1f MiB\", $1 / 1024"; }
+ratio() { calc "($2 > 0) ? sprintf(\"%.2f\", $1 / $2) : \"-\""; }
+below() { calc "\"%s\", ($1 < $2) ? \"yes\" : \"no\""; }
+both() { [ "$1" = yes ] && [ "$2" = yes ] && echo yes || echo no; }
 
-echo "Quendra benchmarks, $(date '+%Y-%m-%d %H:%M'), $(nproc) cores, load average $load_before before, $load_after after"
+echo "Quendra benchmarks, $(date '+%Y-%m-%d %H:%M'), $(nproc) cores, $font_faces font faces," \
+    "load average $load_before before, $load_after after, $SECONDS s"
 echo
 echo "| Figure | Measured | Target | Met |"
 echo "|---|---|---|---|"
@@ -326,17 +254,19 @@ done
 for name in accept_24011973 literal_search_50001_days_back; do
     row "engine: $name (median of 5)" "$(engine_us "$name") µs" "-" "-"
 done
-row "start-up to first painted frame (median of 10)" "$(ms "$startup_median")" "< 300 ms" \
+startup_median=$(median_ms start-1920x1080 quendra)
+row "start-up to first painted frame at 1920x1080 (median of 10)" "$(ms "$startup_median")" "< 300 ms" \
     "$(below "$startup_median" 300)"
-row "start-up: fastest / slowest of 10" "$(ms "$startup_min") / $(ms "$startup_max")" "-" "-"
-row "start-up: window mapped (median)" "$(ms "$map_median")" "-" "-"
-row "start-up: check interval (resolution)" "$(ms "$check_median")" "-" "-"
-row "idle CPU over 60 s of speech (program)" "$idle_percent % of one core" "< 1 %" \
-    "$(below "$idle_percent" 1)"
-row "idle CPU: resolution of the reading" "$idle_resolution %" "-" "-"
-row "idle CPU of the X server meanwhile" "$xvfb_percent % of one core" "-" "-"
-row "resident set of the program after start (X)" "$(mib "$rss_program_start")" "-" "-"
-row "resident set of the program after the idle minute (X)" "$(mib "$rss_program_idle")" "-" "-"
+row "start-up: fastest / slowest of 10" "$(jq -r '.results[] | select(.command == "quendra")
+    | "\(.min * 1000 | round) ms / \(.max * 1000 | round) ms"' "$work/start-1920x1080.json")" "-" "-"
+row "start-up: window mapped (median)" "$(ms "$(median_ms mapped-1920x1080 mapped)")" "-" "-"
+row "start-up: check interval (resolution)" "$(ms "$frame_check_interval_ms")" "-" "-"
+idle_program=$(idle_of "${pid[program-1920x1080]}")
+row "idle CPU over $idle_seconds s of speech at 1920x1080 (program)" "$idle_program % of one core" "< 1 %" \
+    "$(below "$idle_program" 1)"
+row "idle CPU of the X server meanwhile" "$(idle_of "${server[program-1920x1080]}") % of one core" "-" "-"
+row "resident set of the program after start / after the idle time (X)" \
+    "$(mib "${rss_start[program-1920x1080]}") / $(mib "$(rss_of "${pid[program-1920x1080]}")")" "-" "-"
 row "resident set after start (in-process bench)" "$(mib "$rep_rss_start_kib")" "< 80 MiB" \
     "$(below "$rep_rss_start_kib" $((80 * 1024)))"
 row "resident set after 500 reports" "$(mib "$rep_rss_end_kib")" "< 80 MiB" \
@@ -373,25 +303,36 @@ row "accepted name to job handed to CUPS: 95th percentile / max" \
 row "first printed report (printer looked up first)" "$(ms "$rep_first_print_ms")" "-" "-"
 row "jobs the scheduler received" "$rep_jobs_added" "$rep_printed_reports" \
     "$([ "$rep_jobs_added" -eq "$rep_printed_reports" ] && echo yes || echo no)"
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }'; }
-for entry in "${size_rows[@]}"; do
-    IFS='|' read -r size first_frame idle rss_idle rss_report bare_first_frame bare_idle bare_rss <<<"$entry"
-    size=${size/--originalgroesse/original size}
-    start_ratio=$(ratio "$first_frame" "$bare_first_frame")
-    row "$size: start-up to first painted frame, median of 10 (bare window; ratio)" \
-        "$(ms "$first_frame") ($(ms "$bare_first_frame"); ${start_ratio}×)" "< 300 ms, < 1.5× bare" \
-        "$([ "$(below "$first_frame" 300)" = yes ] && [ "$(below "$start_ratio" 1.5)" = yes ] && echo yes || echo no)"
-    row "$size: idle CPU over 60 s of speech (bare window; ratio)" \
+for session in program-original "${sizes[@]/#/program-}"; do
+    if [ "$session" = program-original ]; then
+        size=1280x1024 label="1280x1024 original size" start=$(median_ms start-1280x1024 "original size")
+    else
+        size=${session#program-} label=${session#program-} start=$(median_ms "start-$size" quendra)
+    fi
+    bare_start=$(median_ms "start-$size" "bare window")
+    start_ratio=$(ratio "$start" "$bare_start")
+    row "$label: start-up to first painted frame, median of 10 (bare window; ratio)" \
+        "$(ms "$start") ($(ms "$bare_start"); ${start_ratio}×)" "< 300 ms, < 1.5× bare" \
+        "$(both "$(below "$start" 300)" "$(below "$start_ratio" 1.5)")"
+    idle=$(idle_of "${pid[$session]}") bare_idle=$(idle_of "${pid[bare-$size]}")
+    row "$label: idle CPU over $idle_seconds s of speech (bare window; ratio)" \
         "$idle % of one core ($bare_idle %; $(ratio "$idle" "$bare_idle")×)" "< 1 %" "$(below "$idle" 1)"
+    rss_idle=$(rss_of "${pid[$session]}") bare_rss=$(rss_of "${pid[bare-$size]}")
     rss_ratio=$(ratio "$rss_idle" "$bare_rss")
-    if [ "$rss_report" -gt 0 ]; then
-        report_rss=$(mib "$rss_report") report_met=$(below "$rss_report" $((150 * 1024)))
+    if [ "${rss_report[$session]}" -gt 0 ]; then
+        report_rss=$(mib "${rss_report[$session]}") report_met=$(below "${rss_report[$session]}" $((150 * 1024)))
     else
         report_rss="not measured: no report window" report_met=no
     fi
-    [[ "$size" == 3840x2160* ]] && [ "$(below "$rss_ratio" 2)" = no ] && report_met=no
-    row "$size: resident set after the idle minute (bare window; ratio) / with the report window open" \
+    [ "$size" = 3840x2160 ] && [ "$(below "$rss_ratio" 2)" = no ] && report_met=no
+    row "$label: resident set after the idle time (bare window; ratio) / with the report window open" \
         "$(mib "$rss_idle") ($(mib "$bare_rss"); ${rss_ratio}×) / $report_rss" \
         "< 150 MiB; at 4K < 2× bare" "$report_met"
+done
+for size in "${sizes[@]}"; do
+    echo
+    echo "Start-up at $size (hyperfine: first_frame, process start to the first painted frame):"
+    echo
+    cat "$work/start-$size.md"
 done
 exit $missed

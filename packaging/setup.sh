@@ -19,7 +19,7 @@ run_packages=(
     qt6-base-dev qt6-base-dev-tools qt6-base-private-dev qt6-qpa-plugins qt6-wayland libgl-dev
     libcups2-dev
     libwayland-dev wayland-protocols
-    fonts-liberation qt6-translations-l10n tzdata
+    libfontconfig-dev fonts-liberation qt6-translations-l10n tzdata
 )
 # What the tests need on top: the desktops of the end-to-end tests, an X
 # server with openbox and a keyboard robot; the Wayland compositors sway,
@@ -29,14 +29,16 @@ run_packages=(
 # tool, jq to read sway's window tree and ImageMagick to look at the
 # screenshots and at the professor's size on a large screen; a private CUPS
 # scheduler and the PDF tools to read back printed pages, clang's fuzzer
-# runtime, and dpkg-dev for the package build.
+# runtime, and dpkg-dev for the package build. The benchmarks (bench/run.sh)
+# add Google Benchmark, hyperfine and pidstat (sysstat).
 test_packages=(
     xvfb xauth xdotool x11-utils openbox
     sway cage xwayland wtype grim jq imagemagick
     mutter kwin-wayland plasma-wayland-protocols dbus-daemon python3-gi gir1.2-glib-2.0
     cups cups-client cups-bsd poppler-utils
     clang libclang-rt-14-dev
-    dpkg-dev file libbenchmark-dev desktop-file-utils appstream
+    dpkg-dev file desktop-file-utils appstream
+    libbenchmark-dev hyperfine sysstat
 )
 
 # The Windows build on top of the run packages: the mingw-w64 cross compilers,

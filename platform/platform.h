@@ -16,6 +16,7 @@
 #include <optional>
 
 class QCursor;
+struct QMetaObject;
 class QWidget;
 
 // Console
@@ -72,8 +73,9 @@ QCursor hourglass_cursor();
 // Fonts
 
 /// The windows name the classic Windows faces; where the system lacks them,
-/// their metric twins stand in.
-void substitute_design_fonts();
+/// their metric twins stand in. main_window is the class of the window whose
+/// first frame shows only those faces.
+void substitute_design_fonts(const QMetaObject &main_window);
 
 // Printing
 

@@ -5,9 +5,10 @@
 
 #include "activation_p.h"
 
+#include <QApplication>
 #include <QByteArray>
 #include <QCursor>
-#include <QFont>
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPixmap>
@@ -15,16 +16,114 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QTimer>
+#include <QWidget>
 #include <QWindow>
+#include <qpa/qplatformfontdatabase.h>
 #include <qpa/qplatformnativeinterface.h>
 
 #include "xdg-activation-v1-client-protocol.h"
 #include <X11/Xlib.h>
+#include <fontconfig/fontconfig.h>
 #include <wayland-client.h>
 
 #include <cstring>
 
 namespace {
+
+// The windows name the classic Windows faces; elsewhere their metric twins
+// stand in (Windows has the faces themselves), as other names of their
+// families in Qt's font database: a face asked for by a missing name, or
+// through a substitution, would first have fontconfig sort every face on the
+// machine for fallbacks.
+//
+// Reading every face takes long too (a desktop has some 2,600), and the main
+// window's first frame shows the twins only. So until that frame is drawn,
+// fontconfig offers Qt the twins alone; then, before any other window is
+// made or lays out its text, every face as always.
+class MetricTwins : public QObject
+{
+public:
+    MetricTwins(const QMetaObject &main_window, QObject *parent)
+        : QObject(parent), main_window(main_window)
+    {
+        static const char only_twins[] =
+            "<?xml version=\"1.0\"?><!DOCTYPE fontconfig SYSTEM \"urn:fontconfig:fonts.dtd\">"
+            "<fontconfig><selectfont><rejectfont><pattern/></rejectfont><acceptfont>"
+            "<pattern><patelt name=\"family\"><string>Liberation Sans</string></patelt></pattern>"
+            "<pattern><patelt name=\"family\"><string>Liberation Serif</string></patelt></pattern>"
+            "</acceptfont></selectfont></fontconfig>";
+        FcConfig *twins = FcConfigCreate();
+        if (twins && FcConfigParseAndLoad(twins, nullptr, FcTrue) &&
+            FcConfigParseAndLoadFromMemory(twins, reinterpret_cast<const FcChar8 *>(only_twins),
+                                           FcTrue) &&
+            FcConfigBuildFonts(twins) && FcConfigSetCurrent(twins))
+            QApplication::instance()->installEventFilter(this);
+        if (twins)
+            FcConfigDestroy(twins); // the current configuration keeps its own reference
+        name_twins();
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        const auto *widget = qobject_cast<QWidget *>(watched);
+        switch (event->type()) {
+        case QEvent::Polish:
+        case QEvent::Show:
+            // Another window lays out text in other faces: every face first.
+            if (widget && !main_window.cast(widget->window()))
+                every_face();
+            break;
+        case QEvent::ChildAdded: {
+            // The options window, the report window and the boxes belong to
+            // the main window and measure their text from their construction on.
+            const QObject *child = static_cast<QChildEvent *>(event)->child();
+            if (widget && widget->isVisible() && child->isWidgetType() && main_window.cast(widget))
+                every_face();
+            break;
+        }
+        case QEvent::Paint:
+            // Once the first frame is out.
+            if (!frame_drawn) {
+                frame_drawn = true;
+                QTimer::singleShot(0, this, &MetricTwins::every_face);
+            }
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    static void name_twins()
+    {
+        QFontDatabase::families(); // fills the database, which the names go into
+        QPlatformFontDatabase::registerAliasToFontFamily(QStringLiteral("Liberation Sans"),
+                                                         QStringLiteral("MS Sans Serif"));
+        QPlatformFontDatabase::registerAliasToFontFamily(QStringLiteral("Liberation Serif"),
+                                                         QStringLiteral("Times New Roman"));
+    }
+
+    void every_face()
+    {
+        if (everything)
+            return;
+        everything = true;
+        QApplication::instance()->removeEventFilter(this);
+        if (FcConfig *system = FcInitLoadConfigAndFonts()) {
+            FcConfigSetCurrent(system);
+            FcConfigDestroy(system);
+        }
+        QPlatformFontDatabase::repopulateFontDatabase();
+        name_twins();
+    }
+
+    const QMetaObject &main_window;
+    bool frame_drawn = false;
+    bool everything = false;
+};
 
 enum class WindowSystem { x11, wayland, none };
 
@@ -215,9 +314,7 @@ QCursor hourglass_cursor()
     return QCursor(picture, 16, 16);
 }
 
-void substitute_design_fonts()
+void substitute_design_fonts(const QMetaObject &main_window)
 {
-    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
-    QFont::insertSubstitution(QStringLiteral("Times New Roman"),
-                              QStringLiteral("Liberation Serif"));
+    new MetricTwins(main_window, QApplication::instance());
 }

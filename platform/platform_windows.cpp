@@ -99,4 +99,4 @@ QCursor hourglass_cursor()
     return QCursor(Qt::WaitCursor);
 }
 
-void substitute_design_fonts() {}
+void substitute_design_fonts(const QMetaObject &) {}

@@ -10,8 +10,11 @@ program_pid=
 # Starts Xvfb on a free display, which the server writes to fd 3 once it
 # accepts connections (at most 20 s), and points this shell's X clients and
 # Qt at it. $1 is the screen's size, WIDTHxHEIGHT; 1280x1024 when not given.
+# Without -noreset the server resets when its last client leaves, and a
+# client connecting meanwhile has its connection reset: a program started
+# right after another one ended would fail now and then.
 start_x_server() {
-    Xvfb -displayfd 3 -screen 0 "${1:-1280x1024}x24" -nolisten tcp 3>"$work/display" \
+    Xvfb -displayfd 3 -noreset -screen 0 "${1:-1280x1024}x24" -nolisten tcp 3>"$work/display" \
         </dev/null 2>"$work/xvfb.log" &
     xvfb_pid=$!
     for _ in $(seq 200); do
