@@ -1,5 +1,6 @@
 // Quendra: a personal birthday analysis with Professor Zuz Zarnok.
 
+#include "accessibility.h"
 #include "command_line.h"
 #include "design_scale.h"
 #include "dialog.h"
@@ -98,6 +99,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Quendra"));
     QApplication::setApplicationVersion(QStringLiteral(QUENDRA_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("org.example.quendra"));
+    install_accessibility();
 
     // One Quendra per user and display; a second start ends before it shows
     // anything.
