@@ -1,153 +1,89 @@
 #!/usr/bin/python3
-"""Reads the running program as a screen reader does, through pyatspi on the
-accessibility bus of the caller's session.
-
-usage: accessible_tree.py PID main     names of the main window's controls,
-                                       then the bubble's announcements
-       accessible_tree.py PID report   prints the report window's text
-       accessible_tree.py PID press    presses the "X" through its action
-Exits 1 with the reason on standard error when a check fails.
-"""
+"""The running program PID as a screen reader reads it, over the session's
+accessibility bus: `main` checks the main window's names and the bubble's
+announcements, `report` prints the report window's text, `press` presses "X"
+through its action. A failed check exits 1 with the reason."""
 import sys
 import time
 
 import pyatspi
 from gi.repository import GLib
 
-# What the professor says first, without the trailing blanks that pace him.
-SENTENCES = {
-    "Hallo ich bin Professor Zuz Zarnok",
-    "Ich kann Dir alle möglichen Sachen ausrechnen",
-    "Drück nur irgendeine Taste und los gehts",
-}
-BUBBLE_AT_REST = "Sprechblase des Professors"
+SENTENCES = {"Hallo ich bin Professor Zuz Zarnok", "Ich kann Dir alle möglichen Sachen ausrechnen",
+             "Drück nur irgendeine Taste und los gehts"}
 TITLE = "Deine persönliche Geburtstag-Quendra von Professor ZUZ Zarnok"
 
 
 def fail(reason):
-    print(f"accessible_tree: {reason}", file=sys.stderr)
-    sys.exit(1)
+    sys.exit(f"accessible_tree: {reason}")
 
 
-def program(pid):
+def below(node):
+    for child in filter(None, node):
+        yield child
+        yield from below(child)
+
+
+def window(title):
     deadline = time.monotonic() + 20
     while time.monotonic() < deadline:
-        for app in pyatspi.Registry.getDesktop(0):
-            if app is not None and app.get_process_id() == pid:
-                return app
+        for app in filter(None, pyatspi.Registry.getDesktop(0)):
+            if app.get_process_id() == int(sys.argv[1]):
+                for node in filter(lambda n: n and n.name.startswith(title), app):
+                    return node
         time.sleep(0.2)
-    fail(f"no application with process {pid} on the accessibility bus")
+    fail(f"no window \"{title}\" on the accessibility bus")
 
 
-def descendants(node):
-    for child in node:
-        if child is not None:
-            yield child
-            yield from descendants(child)
-
-
-def find(root, role, name):
-    for node in descendants(root):
-        if node.getRole() == role and node.name == name:
+def control(root, role, name, *descriptions):
+    for node in below(root):
+        if (node.getRole(), node.name) == (role, name) and node.description in descriptions:
             return node
-    return None
-
-
-def tree(root):
-    return "\n".join(f"  [{n.getRoleName()}] {n.name!r} {n.description!r}" for n in descendants(root))
-
-
-def window(app, title):
-    deadline = time.monotonic() + 20
-    while time.monotonic() < deadline:
-        for node in app:
-            if node is not None and node.name.startswith(title):
-                return node
-        time.sleep(0.2)
-    fail(f"no window \"{title}\"; the tree:\n{tree(app)}")
-
-
-def expect_control(root, role, name, description):
-    node = find(root, role, name)
-    if node is None:
-        fail(f"no {role} named \"{name}\"; the tree:\n{tree(root)}")
-    if node.description != description:
-        fail(f"\"{name}\" is described as \"{node.description}\", expected \"{description}\"")
-    return node
+    fail(f"no {role} \"{name}\" described as one of {descriptions} among:\n" +
+         "\n".join(f"{n.getRoleName()} {n.name!r} {n.description!r}" for n in below(root)))
 
 
 def press_action(node):
     actions = node.queryAction()
-    for index in range(actions.nActions):
-        if actions.getName(index).lower() == "press":
-            return actions, index
-    names = [actions.getName(index) for index in range(actions.nActions)]
-    fail(f"\"{node.name}\" offers no press action, only {names}")
+    names = [actions.getName(i).lower() for i in range(actions.nActions)]
+    "press" in names or fail(f"\"{node.name}\" offers {names}, no press action")
+    return lambda: actions.doAction(names.index("press"))
 
 
-def check_main(app):
-    main = window(app, "Rirezavezerivadur")
-    expect_control(main, pyatspi.ROLE_IMAGE, "Titelbild",
-                   "Quendra – Deine persönliche Geburtstagsanalyse, mit Luftballons und Geburtstagskuchen")
-    face = find(main, pyatspi.ROLE_IMAGE, "Professor Zuz Zarnok")
-    if face is None or not face.description.startswith("Der Professor "):
-        fail(f"the professor's face is not named and described; the tree:\n{tree(main)}")
+def check_main():
+    main = window("Rirezavezerivadur")
+    control(main, pyatspi.ROLE_IMAGE, "Titelbild",
+            "Quendra – Deine persönliche Geburtstagsanalyse, mit Luftballons und Geburtstagskuchen")
+    control(main, pyatspi.ROLE_IMAGE, "Professor Zuz Zarnok", *(f"Der Professor {face}" for face in
+            ("schaut freundlich", "lacht", "schaut böse")))
     for name in ("X", TITLE):
-        press_action(expect_control(main, pyatspi.ROLE_PUSH_BUTTON, name, "Programm beenden"))
-
+        press_action(control(main, pyatspi.ROLE_PUSH_BUTTON, name, "Programm beenden"))
     # Each sentence reaches the reader once, whole, when it is typed out.
-    heard = []
-    loop = GLib.MainLoop()
+    heard, loop = [], GLib.MainLoop()
 
     def on_name(event):
-        if event.source.getRole() == pyatspi.ROLE_LABEL and event.host_application.get_process_id() == app.get_process_id():
+        if event.source.getRole() == pyatspi.ROLE_LABEL:
             heard.append(event.source.name)
-            if len(heard) >= 2:
-                loop.quit()
+            len(heard) < 2 or loop.quit()
 
     pyatspi.Registry.registerEventListener(on_name, "object:property-change:accessible-name")
     GLib.timeout_add_seconds(25, loop.quit)
     loop.run()
-    pyatspi.Registry.deregisterEventListener(on_name, "object:property-change:accessible-name")
-    if len(heard) < 2:
-        fail(f"the bubble announced {heard} within 25 s, expected two sentences")
-    for earlier, name in zip([None] + heard, heard):
-        if name not in SENTENCES:
-            fail(f"the bubble announced \"{name}\", not a whole sentence; heard {heard}")
-        if name == earlier:
-            fail(f"the bubble announced \"{name}\" twice; heard {heard}")
-    print(f"main window named and described; the bubble announced {heard}")
+    if len(heard) < 2 or not SENTENCES.issuperset(heard) or heard[0] == heard[1]:
+        fail(f"the bubble announced {heard} within 25 s, not two whole sentences")
+    print(f"named and described; the bubble announced {heard}")
 
 
-def report(app):
-    sheet = None
-    for node in descendants(window(app, "Hier ist Ihre Quendra")):
-        if "Text" in pyatspi.listInterfaces(node):
-            sheet = node
-    if sheet is None:
-        fail("the report window holds no text")
-    text = sheet.queryText()
-    # A reader coming to the sheet starts with the first line.
-    first, _, _ = text.getTextAtOffset(text.caretOffset, pyatspi.TEXT_BOUNDARY_LINE_START)
+def report():
+    sheets = [n for n in below(window("Hier ist Ihre Quendra")) if "Text" in pyatspi.listInterfaces(n)]
+    sheets or fail("the report window holds no text")
+    text = sheets[0].queryText()
     whole = text.getText(0, -1)
-    if first.rstrip("\n") != whole.split("\n")[0]:
-        fail(f"a reader starts at \"{first}\", not at the first line")
+    first = text.getTextAtOffset(text.caretOffset, pyatspi.TEXT_BOUNDARY_LINE_START)[0]
+    first.rstrip("\n") == whole.split("\n")[0] or fail(f"a reader starts at \"{first}\"")
     print(whole)
 
 
-def press(app):
-    label = find(window(app, "Rirezavezerivadur"), pyatspi.ROLE_PUSH_BUTTON, "X")
-    if label is None:
-        fail("no \"X\" to press")
-    actions, index = press_action(label)
-    actions.doAction(index)
-
-
-def main():
-    if len(sys.argv) != 3 or sys.argv[2] not in ("main", "report", "press"):
-        fail(__doc__)
-    app = program(int(sys.argv[1]))
-    {"main": check_main, "report": report, "press": press}[sys.argv[2]](app)
-
-
-main()
+{"main": check_main, "report": report,
+ "press": lambda: press_action(control(window("Rirezavezerivadur"), pyatspi.ROLE_PUSH_BUTTON, "X",
+                                       "Programm beenden"))()}[sys.argv[2]]()
