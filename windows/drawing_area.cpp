@@ -97,11 +97,9 @@ void DrawingArea::tell_readers()
     told_text = now;
     QAccessible::updateAccessibility(&event);
     // A reader coming to the sheet starts at the first line of the new report.
-    if (QAccessible::isActive()) {
-        if (QAccessibleInterface *sheet = QAccessible::queryAccessibleInterface(this);
-            sheet && sheet->textInterface())
-            sheet->textInterface()->setCursorPosition(0);
-    }
+    if (QAccessibleInterface *sheet = QAccessible::queryAccessibleInterface(this);
+        sheet && sheet->textInterface())
+        sheet->textInterface()->setCursorPosition(0);
 }
 
 void DrawingArea::ensure_image() const

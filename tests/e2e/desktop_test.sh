@@ -242,8 +242,7 @@ if [ "$scenario" = accessibility ]; then
     wait_for_focus "$report_title" 30 >/dev/null
     read_tree report "the screen reader could not read the report" >"$shots/report-read.txt"
     days=$((($(date -ud 2026-12-10 +%s) - $(date -ud 1973-01-24 +%s)) / 86400))
-    for line in "$visitor wurde am 24.1.1973 geboren, das war ein Mittwoch." \
-        'Heute ist Donnerstag der 10.Dezember.2026 und Sie sind heute:' \
+    for line in 'Heute ist Donnerstag der 10.Dezember.2026 und Sie sind heute:' \
         "$((days / 7)) Wochen oder $days Tage oder $((days * 24 + 10)) Stunden alt."; do
         grep -qxF "$line" "$shots/report-read.txt" || fail "the report read lacks the line \"$line\""
     done
