@@ -4,7 +4,7 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
-#include <QCoreApplication>
+#include <QApplication>
 #include <QFontMetricsF>
 #include <QLabel>
 #include <QMouseEvent>
@@ -158,14 +158,19 @@ public:
             QAccessibleWidget::doAction(name);
             return;
         }
+        // A window that waits for its answer blocks the click of the mouse,
+        // and so the reader's too.
+        if (const QWidget *modal = QApplication::activeModalWidget();
+            modal && modal != widget()->window())
+            return;
         // Posted, so that the reader's call returns before whatever the click
         // opens waits for its answer.
         const QPointF middle = QRectF(widget()->rect()).center();
         const QPointF global = widget()->mapToGlobal(middle);
-        QCoreApplication::postEvent(widget(),
+        QApplication::postEvent(widget(),
                                     new QMouseEvent(QEvent::MouseButtonPress, middle, global,
                                                     Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
-        QCoreApplication::postEvent(widget(),
+        QApplication::postEvent(widget(),
                                     new QMouseEvent(QEvent::MouseButtonRelease, middle, global,
                                                     Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
     }
