@@ -168,11 +168,11 @@ public:
         const QPointF middle = QRectF(widget()->rect()).center();
         const QPointF global = widget()->mapToGlobal(middle);
         QApplication::postEvent(widget(),
-                                    new QMouseEvent(QEvent::MouseButtonPress, middle, global,
-                                                    Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+                                new QMouseEvent(QEvent::MouseButtonPress, middle, global,
+                                                Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
         QApplication::postEvent(widget(),
-                                    new QMouseEvent(QEvent::MouseButtonRelease, middle, global,
-                                                    Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
+                                new QMouseEvent(QEvent::MouseButtonRelease, middle, global,
+                                                Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
     }
 };
 

@@ -6,11 +6,11 @@
 
 #include <QAccessible>
 #include <QFontMetricsF>
+#include <QLabel>
+#include <QTest>
 #include <private/qguiapplication_p.h>
 #include <qpa/qplatformaccessibility.h>
 #include <qpa/qplatformintegration.h>
-#include <QLabel>
-#include <QTest>
 
 namespace {
 
@@ -333,7 +333,8 @@ void TestDrawingArea::readers_get_the_lines_and_each_new_report()
     for (ReportSurface *surface : std::initializer_list<ReportSurface *>{sheet.area, &recorded})
         write_report_lines(eva(), *surface, OutputKind::screen, Clock::pinned(pinned_now()));
     const QString report = recorded.texts().join(QLatin1Char('\n'));
-    QAccessibleTextInterface *text = QAccessible::queryAccessibleInterface(sheet.area)->textInterface();
+    QAccessibleTextInterface *text =
+        QAccessible::queryAccessibleInterface(sheet.area)->textInterface();
     QVERIFY(text);
     QCOMPARE(text->text(0, text->characterCount()), report);
     QTRY_COMPARE(told_readers, QStringList{report}); // once, when the report is written
