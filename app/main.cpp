@@ -1,5 +1,6 @@
 // Quendra: a personal birthday analysis with Professor Zuz Zarnok.
 
+#include "accessibility.h"
 #include "command_line.h"
 #include "design_scale.h"
 #include "dialog.h"
@@ -54,6 +55,8 @@ int main(int argc, char *argv[])
         return answer->status;
     }
     const StartOptions &options = std::get<StartOptions>(command_line);
+
+    install_accessibility();
 
     // One Quendra per user and display; a second start ends before it shows
     // anything.

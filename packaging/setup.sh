@@ -29,10 +29,13 @@ run_packages=(
 # tool, jq to read sway's window tree and ImageMagick to look at the
 # screenshots and at the professor's size on a large screen; a private CUPS
 # scheduler and the PDF tools to read back printed pages, clang's fuzzer
-# runtime, and dpkg-dev for the package build. The benchmarks (bench/run.sh)
-# add Google Benchmark, hyperfine and pidstat (sysstat).
+# runtime, and dpkg-dev for the package build. A screen reader's view: the
+# accessibility bus, its Python client pyatspi, and faketime to pin the clock.
+# The benchmarks (bench/run.sh) add Google Benchmark, hyperfine and pidstat
+# (sysstat).
 test_packages=(
     xvfb xauth xdotool x11-utils openbox
+    at-spi2-core python3-pyatspi faketime
     sway cage xwayland wtype grim jq imagemagick
     mutter kwin-wayland plasma-wayland-protocols dbus-daemon python3-gi gir1.2-glib-2.0
     cups cups-client cups-bsd poppler-utils

@@ -1,7 +1,9 @@
 #include "drawing_area.h"
 
+#include <QAccessible>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QStringList>
 
 namespace {
 
@@ -28,6 +30,13 @@ void DrawingArea::write_line(const QString &text)
 {
     ReportWriter::write_line(text);
     update();
+    text_changed();
+}
+
+void DrawingArea::write_empty_line()
+{
+    ReportWriter::write_empty_line();
+    text_changed();
 }
 
 void DrawingArea::clear()
@@ -37,6 +46,7 @@ void DrawingArea::clear()
     if (!image_.isNull())
         image_.fill(Qt::white);
     update();
+    text_changed();
 }
 
 QImage DrawingArea::image() const
@@ -45,12 +55,51 @@ QImage DrawingArea::image() const
     return image_;
 }
 
+QString DrawingArea::text() const
+{
+    QStringList texts;
+    texts.reserve(lines().size());
+    for (const Line &line : lines())
+        texts.append(line.text);
+    return texts.join(QLatin1Char('\n'));
+}
+
 void DrawingArea::paintEvent(QPaintEvent *event)
 {
     QFrame::paintEvent(event);
     ensure_image();
     QPainter painter(this);
     painter.drawImage(contentsRect().topLeft(), image_);
+    // With the keyboard on it the frame takes the highlight colour; the lines
+    // inside stay untouched.
+    if (hasFocus()) {
+        painter.setPen(QPen(palette().color(QPalette::Highlight), lineWidth()));
+        const qreal half = lineWidth() / 2.0;
+        painter.drawRect(QRectF(rect()).adjusted(half, half, -half, -half));
+    }
+}
+
+void DrawingArea::text_changed()
+{
+    if (telling)
+        return;
+    telling = true;
+    QMetaObject::invokeMethod(this, &DrawingArea::tell_readers, Qt::QueuedConnection);
+}
+
+void DrawingArea::tell_readers()
+{
+    telling = false;
+    const QString now = text();
+    if (now == told_text)
+        return;
+    QAccessibleTextUpdateEvent event(this, 0, told_text, now);
+    told_text = now;
+    QAccessible::updateAccessibility(&event);
+    // A reader coming to the sheet starts at the first line of the new report.
+    if (QAccessibleInterface *sheet = QAccessible::queryAccessibleInterface(this);
+        sheet && sheet->textInterface())
+        sheet->textInterface()->setCursorPosition(0);
 }
 
 void DrawingArea::ensure_image() const

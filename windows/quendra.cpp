@@ -1,6 +1,7 @@
 #include "quendra.h"
 #include "ui_quendra.h"
 
+#include "accessibility.h"
 #include "bildschirm.h"
 #include "design_scale.h"
 #include "dialog.h"
@@ -30,6 +31,20 @@ const QString exit_question = QStringLiteral("Wollen Sie das Programm beenden");
 const QString exit_title = QStringLiteral("Ende");
 const QString print_failure_title = QStringLiteral("Drucken nicht möglich");
 
+// What a reader is told the professor's face shows.
+QString face_description(Presenter::Face face)
+{
+    switch (face) {
+    case Presenter::Face::friendly:
+        return QStringLiteral("Der Professor schaut freundlich");
+    case Presenter::Face::smiling:
+        return QStringLiteral("Der Professor lacht");
+    case Presenter::Face::cross:
+        return QStringLiteral("Der Professor schaut böse");
+    }
+    return {};
+}
+
 } // namespace
 
 Quendra::Quendra(QuendraSetup setup, QWidget *parent)
@@ -46,6 +61,9 @@ Quendra::Quendra(QuendraSetup setup, QWidget *parent)
     ui->blase->setTextFormat(Qt::PlainText);
     ui->Label1->installEventFilter(this);
     ui->Label7->installEventFilter(this);
+    // Readers reach the program's end through the click on either label.
+    offer_click(*ui->Label1);
+    offer_click(*ui->Label7);
 
     state_.options_confirmed = false;
     ui->Picture2->setPixmap(QPixmap::fromImage(pictures.load(QStringLiteral("kopf.jpg"))));
@@ -61,6 +79,12 @@ Quendra::Quendra(QuendraSetup setup, QWidget *parent)
     connect(&professor, &Presenter::caption_changed, ui->blase,
             [this](const QString &caption) { show_text(*ui->blase, caption); });
     connect(&professor, &Presenter::face_chosen, this, &Quendra::show_face);
+    // Readers hear a sentence once, at the tick that finds it typed out.
+    announce_sentence(ui->blase, QString());
+    connect(&professor, &Presenter::sentence_finished, ui->blase, [this] {
+        if (professor.speech_pos() == professor.speech_text().size() + 1)
+            announce_sentence(ui->blase, professor.speech_text());
+    });
 
     Timer2 = new QTimer(this);
     Timer2->setObjectName(QStringLiteral("Timer2"));
@@ -192,6 +216,7 @@ void Quendra::show_face(Presenter::Face face)
                          : face == Presenter::Face::smiling ? QStringLiteral("P_smile.jpg")
                                                             : QStringLiteral("P_böse.jpg");
     ui->Prof->setPixmap(QPixmap::fromImage(pictures.load(file)));
+    ui->Prof->setAccessibleDescription(face_description(face));
 }
 
 void Quendra::a_bildschirm()
@@ -223,6 +248,7 @@ void Quendra::a_bildschirm()
 void Quendra::a_druck()
 {
     ui->Prof->setPixmap(QPixmap::fromImage(pictures.load(QStringLiteral("p_roben.jpg"))));
+    ui->Prof->setAccessibleDescription(QStringLiteral("Der Professor am Drucker"));
     professor.take_over();
 
     const std::optional<AcceptedEntry> entry =

@@ -27,6 +27,12 @@
 #               windows open centred, frame included; dragged by the window
 #               manager, the report window opens where it was left at each
 #               later report; after the end no lock or socket is left.
+#   accessibility  X11 only, on a private accessibility bus, with the clock
+#               pinned: pyatspi (accessible_tree.py) finds the pictures named,
+#               the "X" and the title described and pressable, and hears the
+#               bubble's sentences whole; the report window's text is the
+#               report for that hour, line for line the printed page; the
+#               "X" pressed through its action asks the exit question.
 # At every step the desktop is asked which window holds the keyboard.
 #
 # usage: desktop_test.sh BACKEND SCENARIO CMAKE BUILD_DIR SHOTS_DIR TOOLS_DIR
@@ -36,8 +42,14 @@ set -euo pipefail
 backend=${1:-} scenario=${2:-} cmake=${3:-} build=${4:-} shots=${5:-} tools_dir=${6:-}
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 if [ ! -f "$here/desktops/$backend.sh" ] || [ ! -d "$build" ] || [ -z "$shots" ]; then
-    echo "usage: $0 x11|sway|cage|mutter|kwin|wine flow|no_printer|kiosk|placement CMAKE BUILD_DIR SHOTS_DIR TOOLS_DIR" >&2
+    echo "usage: $0 x11|sway|cage|mutter|kwin|wine flow|no_printer|kiosk|placement|accessibility CMAKE BUILD_DIR SHOTS_DIR TOOLS_DIR" >&2
     exit 2
+fi
+# Readers and the program meet on the accessibility bus that the session bus
+# starts; a private session bus ends both with the run.
+if [ "$scenario" = accessibility ] && [ -z "${QUENDRA_PRIVATE_SESSION:-}" ]; then
+    command -v dbus-run-session >/dev/null || { echo "SKIP: dbus-run-session is not installed"; exit 77; }
+    exec env QUENDRA_PRIVATE_SESSION=1 dbus-run-session -- bash "$0" "$@"
 fi
 
 main_title_prefix='Rirezavezerivadur'
@@ -78,6 +90,7 @@ source "$here/../support/program_end.sh"
 # shellcheck source=../support/design_point.sh
 source "$here/../support/design_point.sh"
 second_start_environment=() # what the backend adds to the second start's environment
+program_environment=()      # what a scenario adds to the program's environment
 lock_per=display             # one program per display, or per session (Windows)
 lock_folder=                 # where its lock lies, when not in the runtime folder
 # shellcheck source=/dev/null
@@ -163,7 +176,7 @@ answer() {
 start_program() {
     step "starting the installed program: quendra $*"
     mkdir -p "$work/elsewhere"
-    (cd "$work/elsewhere" && desktop_program "$prefix/bin/quendra" "$@") \
+    (cd "$work/elsewhere" && desktop_program env "${program_environment[@]}" "$prefix/bin/quendra" "$@") \
         </dev/null >>"$work/program.log" 2>&1 &
     program_pid=$!
 }
@@ -208,6 +221,52 @@ step "starting the desktop"
 desktop_start
 # shellcheck source=../support/cups_queue.sh
 source "$here/../support/cups_queue.sh"
+
+# The program as a screen reader reads it (accessible_tree.py), its clock
+# starting at 10:00 on a Thursday; timers keep the real clock.
+accessibility() {
+    local pinned_clock=/usr/lib/x86_64-linux-gnu/faketime/libfaketimeMT.so.1 date_box job days line
+    /usr/bin/python3 -c 'import pyatspi' 2>/dev/null || skip "python3-pyatspi is not installed"
+    [ -r "$pinned_clock" ] || skip "faketime is not installed"
+    read_tree() { /usr/bin/python3 "$here/accessible_tree.py" "$program_pid" "$1" || fail "$2"; }
+    program_environment=(QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 LD_PRELOAD="$pinned_clock"
+        'FAKETIME=@2026-12-10 10:00:00' FAKETIME_DONT_FAKE_MONOTONIC=1
+        ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0")
+    start_program --anzeige
+    wait_for_main_focus 30
+    read_tree main "the screen reader's check of the main window failed"
+    step "the report window read by a screen reader"
+    desktop_key space
+    date_box=$(wait_for_focus "$prompt_title" 20)
+    answer 24011973
+    wait_for_focus "$prompt_title" 20 "$date_box" >/dev/null
+    answer "$visitor"
+    wait_for_focus "$report_title" 30 >/dev/null
+    read_tree report "the screen reader could not read the report" >"$shots/report-read.txt"
+    days=$((($(date -ud 2026-12-10 +%s) - $(date -ud 1973-01-24 +%s)) / 86400))
+    for line in 'Heute ist Donnerstag der 10.Dezember.2026 und Sie sind heute:' \
+        "$((days / 7)) Wochen oder $days Tage oder $((days * 24 + 10)) Stunden alt."; do
+        grep -qxF "$line" "$shots/report-read.txt" || fail "the report read lacks the line \"$line\""
+    done
+    remember_queue_jobs
+    desktop_key alt+b
+    job=$(wait_for_printed_job) || fail "no finished print job within 30 s after Alt+B"
+    check_printed_page "$job" "$shots" "$visitor"
+    pdftotext -layout "$shots/job-$job.pdf" - | tr -d '\f' | sed 's/^ *//; s/ *$//' | grep -v '^$' |
+        diff <(grep -v '^$' "$shots/report-read.txt") - >&2 || fail "the report read differs from the printed page"
+    desktop_key alt+d
+    wait_for_main_focus 20
+    step "the \"X\" pressed through its action, then Return"
+    read_tree press "the screen reader could not press \"X\""
+    wait_for_focus "$exit_title" 20 >/dev/null
+    desktop_key Return
+    expect_clean_end
+    echo "PASS ($backend accessibility): named, announced whole, the report read as printed, ended by its action"
+}
+if [ "$scenario" = accessibility ]; then
+    accessibility
+    exit 0
+fi
 
 if [ "$scenario" = no_printer ]; then
     unset LPDEST PRINTER

@@ -1,10 +1,16 @@
+#include "accessibility.h"
 #include "drawing_area.h"
+#include "recording_surface.h"
 #include "report_fixture.h"
 #include "report_lines.h"
 
+#include <QAccessible>
 #include <QFontMetricsF>
 #include <QLabel>
 #include <QTest>
+#include <private/qguiapplication_p.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
 
 namespace {
 
@@ -27,6 +33,14 @@ QRect dark_pixels(const QImage &image, const QRect &within = {})
         }
     }
     return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
+QStringList told_readers; // the texts the sheet told readers of, in order
+
+void note_new_text(QAccessibleEvent *event)
+{
+    if (event->type() == QAccessible::TextUpdated)
+        told_readers << static_cast<QAccessibleTextUpdateEvent *>(event)->textInserted();
 }
 
 bool all_white(const QImage &image)
@@ -90,6 +104,7 @@ private slots:
     void points_as_large_as_on_a_widget_data();
     void points_as_large_as_on_a_widget();
     void image_covers_the_inside_at_the_screens_pixel_ratio();
+    void readers_get_the_lines_and_each_new_report();
 };
 
 void TestDrawingArea::drawn_while_hidden_is_there_when_shown()
@@ -305,6 +320,36 @@ void TestDrawingArea::image_covers_the_inside_at_the_screens_pixel_ratio()
     const QRect ink = dark_pixels(sheet.area->image());
     QVERIFY2(std::abs(ink.height() - cap * expected) <= 2,
              qPrintable(QStringLiteral("ink %1, cap height %2").arg(ink.height()).arg(cap)));
+}
+
+void TestDrawingArea::readers_get_the_lines_and_each_new_report()
+{
+    install_accessibility();
+    QAccessible::installUpdateHandler(note_new_text);
+    // As if a reader were listening; the handler takes what it would hear.
+    QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(true);
+    Sheet sheet;
+    RecordingSurface recorded;
+    for (ReportSurface *surface : std::initializer_list<ReportSurface *>{sheet.area, &recorded})
+        write_report_lines(eva(), *surface, OutputKind::screen, Clock::pinned(pinned_now()));
+    const QString report = recorded.texts().join(QLatin1Char('\n'));
+    QAccessibleTextInterface *text =
+        QAccessible::queryAccessibleInterface(sheet.area)->textInterface();
+    QVERIFY(text);
+    QCOMPARE(text->text(0, text->characterCount()), report);
+    QTRY_COMPARE(told_readers, QStringList{report}); // once, when the report is written
+
+    // Where a character is drawn is where a reader's pointer finds it.
+    const int offset = int(report.indexOf(QStringLiteral("Montag")));
+    QCOMPARE(text->offsetAtPoint(text->characterRect(offset).center()), offset);
+
+    // A new report is told once and read from its first line.
+    text->setCursorPosition(offset);
+    sheet.area->clear();
+    sheet.area->write_line(QStringLiteral("Der Nächste"));
+    QTRY_COMPARE(told_readers.size(), 2);
+    QCOMPARE(told_readers.last(), QStringLiteral("Der Nächste"));
+    QCOMPARE(text->cursorPosition(), 0);
 }
 
 QTEST_MAIN(TestDrawingArea)
