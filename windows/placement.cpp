@@ -18,8 +18,8 @@ public:
     {
         switch (event->type()) {
         case QEvent::Show:
-            if (!shown_before)
-                target = centred();
+            // Where it was left, back on the screen if that has shrunk since.
+            target = shown_before ? on_screen(target) : centred();
             shown_before = true;
             window.move(target);
             checking = true;
@@ -52,19 +52,35 @@ public:
     }
 
 private:
+    /// The screen it opens on: its main window's.
+    const QScreen *screen() const
+    {
+        return window.parentWidget() ? window.parentWidget()->screen() : window.screen();
+    }
+
     /// The frame's top-left corner with the frame centred on the available
     /// part of the screen, kept wholly on it.
     QPoint centred() const
     {
-        const QScreen *screen = window.screen();
-        if (!screen)
+        if (!screen())
             return window.pos();
-        const QRect area = screen->availableGeometry();
+        const QRect placed =
+            QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window.frameGeometry().size(),
+                                screen()->availableGeometry());
+        return on_screen(placed.topLeft());
+    }
+
+    /// The frame's top-left corner moved as little as needed for the frame to
+    /// lie wholly on the available part of the screen.
+    QPoint on_screen(QPoint corner) const
+    {
+        if (!screen())
+            return corner;
+        const QRect area = screen()->availableGeometry();
         const QSize frame = window.frameGeometry().size();
-        const QRect placed = QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, frame, area);
         return QPoint(
-            std::max(area.left(), std::min(placed.left(), area.right() + 1 - frame.width())),
-            std::max(area.top(), std::min(placed.top(), area.bottom() + 1 - frame.height())));
+            std::max(area.left(), std::min(corner.x(), area.right() + 1 - frame.width())),
+            std::max(area.top(), std::min(corner.y(), area.bottom() + 1 - frame.height())));
     }
 
     QWidget &window;

@@ -32,6 +32,58 @@ start_x_server() {
     mkdir -m 700 "$XDG_RUNTIME_DIR"
 }
 
+# Starts Xorg with the dummy driver instead, whose screen changes its size
+# while programs run (xrandr), as a monitor's does; $1 is its size at start,
+# 1280x1024, 1024x768 or 1920x1080. Xorg runs only as root here.
+start_resizable_x_server() {
+    [ "$(id -u)" -eq 0 ] || skip "Xorg with the dummy driver needs root"
+    cat >"$work/xorg.conf" <<'CONF'
+Section "Device"
+    Identifier "dummy"
+    Driver "dummy"
+    VideoRam 64000
+EndSection
+Section "Monitor"
+    Identifier "monitor"
+    HorizSync 5.0-1000.0
+    VertRefresh 5.0-200.0
+    Modeline "1920x1080" 148.50 1920 2008 2052 2200 1080 1084 1089 1125 +hsync +vsync
+    Modeline "1280x1024" 108.00 1280 1328 1440 1688 1024 1025 1028 1066 +hsync +vsync
+    Modeline "1024x768" 65.00 1024 1048 1184 1344 768 771 777 806 -hsync -vsync
+EndSection
+Section "Screen"
+    Identifier "screen"
+    Device "dummy"
+    Monitor "monitor"
+    DefaultDepth 24
+    SubSection "Display"
+        Depth 24
+        Virtual 1920 1080
+    EndSubSection
+EndSection
+CONF
+    Xorg -displayfd 3 -config "$work/xorg.conf" -noreset -nolisten tcp -novtswitch -sharevts \
+        -logfile "$work/xorg.log" 3>"$work/display" </dev/null >/dev/null 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 200); do
+        [ -s "$work/display" ] && break
+        kill -0 "$xvfb_pid" 2>/dev/null || {
+            xvfb_pid=
+            fail "Xorg did not start: $(tail -n 5 "$work/xorg.log")"
+        }
+        sleep 0.1
+    done
+    [ -s "$work/display" ] || fail "Xorg reported no display within 20 s"
+    DISPLAY=:$(head -n 1 "$work/display")
+    export DISPLAY
+    unset XAUTHORITY WAYLAND_DISPLAY
+    export QT_QPA_PLATFORM=xcb
+    export XDG_RUNTIME_DIR=$work/runtime
+    mkdir -m 700 "$XDG_RUNTIME_DIR"
+    x_output=$(xrandr | awk '/ connected/ { print $1; exit }')
+    xrandr --output "$x_output" --mode "${1:-1280x1024}" || fail "no mode ${1:-1280x1024} on $x_output"
+}
+
 # Visible windows of the program, one "id<TAB>title" a line. Look them up
 # anew every time: Qt may replace a window's native handle after showing it.
 program_windows() {
