@@ -1,8 +1,10 @@
 #include "design_scale.h"
 
+#include "placement.h"
 #include "screen_factor.h"
 
 #include <QApplication>
+#include <QPixmapCache>
 #include <QScreen>
 #include <QWidget>
 #include <QWindow>
@@ -19,14 +21,6 @@ bool covers(int pixels, double factor)
 {
     const int scaled = qRound(pixels * (1.0 / factor));
     return qRound(scaled * factor) >= pixels;
-}
-
-// A window's rectangle moved as little as needed to lie wholly on area.
-QPoint onto(QRect window, const QRect &area)
-{
-    return QPoint(
-        std::max(area.left(), std::min(window.left(), area.right() + 1 - window.width())),
-        std::max(area.top(), std::min(window.top(), area.bottom() + 1 - window.height())));
 }
 
 } // namespace
@@ -75,6 +69,8 @@ DesignScale::DesignScale(bool original_size, QObject *parent)
                     kept.push_back({window, window->frameGeometry().topLeft(), window->size()});
             }
             rescale(screen);
+            // The style keeps what it drew at the old factor.
+            QPixmapCache::clear();
             fit_windows(screen, kept);
         }
     });
@@ -126,17 +122,12 @@ void DesignScale::fit_windows(QScreen *screen, const std::vector<Kept> &kept)
         if (window->geometry() != area)
             handle->setGeometry(area);
     }
-    // Any other keeps its size in the design and its place, with its frame on
-    // the screen.
-    const QRect available = screen->availableGeometry();
+    // Any other keeps its size in the design and its place on the screen.
     for (const Kept &before : kept) {
         if (!before.window)
             continue;
         before.window->resize(before.size);
-        const QRect frame(before.corner, before.window->frameGeometry().size());
-        const QPoint corner = onto(frame, available);
-        if (corner != before.window->frameGeometry().topLeft())
-            before.window->move(corner);
+        fit_to_screen(*before.window, before.corner);
         before.window->update();
     }
     emit changed(screen);

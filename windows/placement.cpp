@@ -9,17 +9,43 @@
 
 namespace {
 
+// The frame's top-left corner moved as little as needed for a frame of this
+// size to lie wholly on area.
+QPoint onto(QPoint corner, QSize frame, const QRect &area)
+{
+    return QPoint(std::max(area.left(), std::min(corner.x(), area.right() + 1 - frame.width())),
+                  std::max(area.top(), std::min(corner.y(), area.bottom() + 1 - frame.height())));
+}
+
 class Placement : public QObject
 {
+    Q_OBJECT
+
 public:
     explicit Placement(QWidget &window) : QObject(&window), window(window) {}
+
+    /// The screen changed: still where it was centred, it is centred anew;
+    /// moved, it keeps corner, back on the screen.
+    void fit(QPoint corner)
+    {
+        const bool centred_still = corner == centred_at;
+        target = centred_still ? centred() : on_screen(corner);
+        if (centred_still)
+            centred_at = target;
+        if (window.frameGeometry().topLeft() != target)
+            window.move(target);
+    }
 
     bool eventFilter(QObject *, QEvent *event) override
     {
         switch (event->type()) {
         case QEvent::Show:
-            // Where it was left, back on the screen if that has shrunk since.
-            target = shown_before ? on_screen(target) : centred();
+            // Centred until the user moves it; then where it was left, back on
+            // the screen if that has shrunk since.
+            if (!shown_before || target == centred_at)
+                centred_at = target = centred();
+            else
+                target = on_screen(target);
             shown_before = true;
             window.move(target);
             checking = true;
@@ -33,7 +59,7 @@ public:
             if (checking && window.frameGeometry() != window.geometry()) {
                 checking = false;
                 if (centring)
-                    target = centred();
+                    centred_at = target = centred();
                 centring = false;
                 if (window.frameGeometry().topLeft() != target)
                     window.move(target);
@@ -85,6 +111,7 @@ private:
 
     QWidget &window;
     QPoint target;
+    QPoint centred_at; // where it was centred last
     bool shown_before = false;
     bool centring = true; // the first placement, until the frame is known
     bool checking = false;
@@ -96,3 +123,19 @@ void keep_placement(QWidget &window)
 {
     window.installEventFilter(new Placement(window));
 }
+
+void fit_to_screen(QWidget &window, QPoint corner)
+{
+    if (auto *placement = window.findChild<Placement *>(QString(), Qt::FindDirectChildrenOnly)) {
+        placement->fit(corner);
+        return;
+    }
+    if (const QScreen *screen = window.screen()) {
+        const QPoint placed =
+            onto(corner, window.frameGeometry().size(), screen->availableGeometry());
+        if (placed != window.frameGeometry().topLeft())
+            window.move(placed);
+    }
+}
+
+#include "placement.moc"
