@@ -181,6 +181,15 @@ bool Quendra::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
+void Quendra::resizeEvent(QResizeEvent *event)
+{
+    // A new size comes with a new screen: the design is fitted to it and
+    // drawn anew, all of it, as the window system may hand over a new buffer.
+    QWidget::resizeEvent(event);
+    fit_design();
+    update();
+}
+
 void Quendra::closeEvent(QCloseEvent *event)
 {
     // Closed by the window system: nothing else would stop the professor.

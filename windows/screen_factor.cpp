@@ -4,6 +4,8 @@
 #include <QScreen>
 #include <QWindow>
 
+#include <vector>
+
 // Qt takes a factor for each screen from QT_SCREEN_SCALE_FACTORS once, when
 // it first sees the screens, and offers no public way to change it later;
 // the factor here follows the screen's size. These are the calls that
@@ -31,13 +33,39 @@ double scale_screen(QScreen &screen, QHash<QString, double> &desktop_factors,
     const double factor = factor_for(size);
     if (qFuzzyCompare(QHighDpiScaling::factor(&screen), desktop * factor))
         return factor;
-    QHighDpiScaling::setScreenFactor(&screen, desktop / user * factor);
-    QGuiApplicationPrivate::resetCachedDevicePixelRatio();
-    // A hidden window takes its size anew when it is shown.
+    struct Shown
+    {
+        QWindow *window;
+        QRect geometry;
+    };
+    std::vector<Shown> shown;
     for (QWindow *window : QGuiApplication::topLevelWindows()) {
         if (window->screen() == &screen && window->isVisible() && window->handle())
-            QWindowSystemInterface::handleGeometryChange<
-                QWindowSystemInterface::SynchronousDelivery>(window, window->handle()->geometry());
+            shown.push_back({window, window->geometry()});
     }
+    QHighDpiScaling::setScreenFactor(&screen, desktop / user * factor);
+    QGuiApplicationPrivate::resetCachedDevicePixelRatio();
+    // A hidden window takes its size anew when it is shown. A full-screen
+    // one learns its new size in the design; any other keeps the one it has,
+    // and where the compositor places the windows, it is placed anew on the
+    // changed screen.
+    const bool compositor_places = QGuiApplication::platformName().startsWith(u"wayland");
+    for (const Shown &window : shown) {
+        QPlatformWindow *platform = window.window->handle();
+        if (window.window->windowStates() & Qt::WindowFullScreen) {
+            QWindowSystemInterface::handleGeometryChange<
+                QWindowSystemInterface::SynchronousDelivery>(window.window, platform->geometry());
+            continue;
+        }
+        if (compositor_places)
+            platform->setVisible(false);
+        window.window->setGeometry(window.geometry);
+        if (compositor_places)
+            platform->setVisible(true);
+    }
+    // Told as after a move to another screen, a window draws all of itself
+    // anew at the new factor.
+    for (const Shown &window : shown)
+        emit window.window->screenChanged(&screen);
     return factor;
 }

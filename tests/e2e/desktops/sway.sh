@@ -62,4 +62,9 @@ desktop_second_output() {
     swaymsg -q "[pid=$program_pid] focus"
 }
 desktop_shot_second() { grim -o HEADLESS-2 "$1"; }
-desktop_remove_second_output() { swaymsg -q output HEADLESS-2 unplug; }
+desktop_remove_second_output() {
+    swaymsg -q output HEADLESS-2 disable
+    swaymsg -q focus output HEADLESS-1
+}
+# The first output alone, also while there is a second.
+desktop_shot() { grim -o HEADLESS-1 "$1"; }
