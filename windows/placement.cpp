@@ -4,6 +4,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QWidget>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -25,14 +26,20 @@ public:
     explicit Placement(QWidget &window) : QObject(&window), window(window) {}
 
     /// The screen changed: still where it was centred, it is centred anew;
-    /// moved, it keeps corner, back on the screen.
+    /// moved, it keeps corner, back on the screen. The widget's frame is the
+    /// one of the old factor until the window manager frames it anew; the
+    /// window's own is the new one.
     void fit(QPoint corner)
     {
+        QWindow *handle = window.windowHandle();
+        const QSize frame = handle ? handle->frameGeometry().size() : window.frameGeometry().size();
         const bool centred_still = corner == centred_at;
-        target = centred_still ? centred() : on_screen(corner);
+        target = centred_still ? centred(frame) : on_screen(corner, frame);
         if (centred_still)
             centred_at = target;
-        if (window.frameGeometry().topLeft() != target)
+        if (handle)
+            handle->setFramePosition(target);
+        else
             window.move(target);
     }
 
@@ -84,29 +91,27 @@ private:
         return window.parentWidget() ? window.parentWidget()->screen() : window.screen();
     }
 
-    /// The frame's top-left corner with the frame centred on the available
-    /// part of the screen, kept wholly on it.
-    QPoint centred() const
+    /// The frame's top-left corner with a frame of that size centred on the
+    /// available part of the screen, kept wholly on it.
+    QPoint centred() const { return centred(window.frameGeometry().size()); }
+    QPoint centred(QSize frame) const
     {
         if (!screen())
             return window.pos();
-        const QRect placed =
-            QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window.frameGeometry().size(),
-                                screen()->availableGeometry());
-        return on_screen(placed.topLeft());
+        const QRect placed = QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, frame,
+                                                 screen()->availableGeometry());
+        return on_screen(placed.topLeft(), frame);
     }
 
-    /// The frame's top-left corner moved as little as needed for the frame to
-    /// lie wholly on the available part of the screen.
+    /// The frame's top-left corner moved as little as needed for a frame of
+    /// that size to lie wholly on the available part of the screen.
     QPoint on_screen(QPoint corner) const
     {
-        if (!screen())
-            return corner;
-        const QRect area = screen()->availableGeometry();
-        const QSize frame = window.frameGeometry().size();
-        return QPoint(
-            std::max(area.left(), std::min(corner.x(), area.right() + 1 - frame.width())),
-            std::max(area.top(), std::min(corner.y(), area.bottom() + 1 - frame.height())));
+        return on_screen(corner, window.frameGeometry().size());
+    }
+    QPoint on_screen(QPoint corner, QSize frame) const
+    {
+        return screen() ? onto(corner, frame, screen()->availableGeometry()) : corner;
     }
 
     QWidget &window;
