@@ -51,7 +51,7 @@ public:
             // the screen if that has shrunk since.
             if (!shown_before || target == centred_at)
                 centred_at = target = centred();
-            else
+            else if (screen() && screen()->availableGeometry() != left_on)
                 target = on_screen(target);
             shown_before = true;
             window.move(target);
@@ -77,6 +77,7 @@ public:
             checking = false;
             centring = false;
             target = window.frameGeometry().topLeft();
+            left_on = screen() ? screen()->availableGeometry() : QRect();
             break;
         default:
             break;
@@ -117,6 +118,7 @@ private:
     QWidget &window;
     QPoint target;
     QPoint centred_at; // where it was centred last
+    QRect left_on;     // the screen's free part when it was hidden
     bool shown_before = false;
     bool centring = true; // the first placement, until the frame is known
     bool checking = false;
