@@ -22,17 +22,12 @@
 #   kiosk       cage only: the README's autostart entry, made from the
 #               installed menu entry, run as cage's only client; the main
 #               window must paint.
-#   screen_change  x11 (Xorg with the dummy driver, as Xvfb cannot change
-#               its size) and sway: the output changes its size while the
-#               program runs, from 1280 x 1024 to 1024 x 768 with the options
-#               window open, to 1920 x 1080 with the main window, to
-#               1024 x 768 with the report window open (dragged first where
-#               the desktop lets the test move it); under sway the main window
-#               then moves to a second output of 1024 x 768. Within a second
-#               each window fits: the options and report windows lie on the
-#               screen at the design's size for the new factor, and the main
-#               window's header and title look as at a fresh start on the same
-#               output (screenshots compared, normalised RMSE).
+#   screen_change  x11 (Xorg's dummy driver) and sway: the output changes from
+#               1280 x 1024 to 1024 x 768 under the options window, to
+#               1920 x 1080, to 1024 x 768 under the dragged report window;
+#               sway moves the main window to a second output. Within a
+#               second the dialogs lie on the screen at the design's size, and
+#               the screen looks as at a fresh start on the same output.
 #   placement   X11 only, on an 800 x 600 screen: the options and report
 #               windows open centred, frame included; dragged by the window
 #               manager, the report window opens where it was left at each
@@ -209,9 +204,7 @@ end_with_exit_question() {
 
 
 # --- The screen changes while the program runs ------------------------------
-# The design's client sizes of the options and report windows at factor 1.
-options_design=(405 216)
-report_design=(517 573)
+options_design=(405 216) report_design=(517 573) # client sizes at factor 1
 
 # Changes the output's size; the windows have a second to fit it.
 resize_screen() {
@@ -239,23 +232,6 @@ expect_fitted() {
         fail "\"$1\" at $x,$y (${w}x$h) reaches off the ${screen_width}x$screen_height screen"
 }
 
-# The main window's header picture and title and what covers them, from the
-# header's left edge and below the speech bubble to the screen's corner:
-# the parts of the screen that neither the faces nor the typing change.
-design_part() {
-    local x y
-    read -r x y < <(design_point "$screen_width" "$screen_height" 312 100 main)
-    convert "$1" -crop "$((screen_width - x))x$((screen_height - y))+$x+$y" +repage "$2"
-}
-
-# The normalised RMSE between screenshot $1 and the fresh start's $2.
-difference() {
-    design_part "$1" "$work/changed.png"
-    design_part "$2" "$work/fresh.png"
-    { compare -metric RMSE "$work/changed.png" "$work/fresh.png" null: 2>&1 || true; } |
-        sed -n 's/.*(\(.*\)).*/\1/p'
-}
-
 # A fresh start on the output as it is now: screenshot $1 with the options
 # window open, $2 (if given) once the professor talks.
 fresh_start() {
@@ -274,10 +250,18 @@ fresh_start() {
     wait "$program_pid" 2>/dev/null || true
 }
 
-# Fails unless shot $1 looks like the fresh start's shot $2; prints the figure.
+# Fails unless shot $1 looks like the fresh start's shot $2 (normalised RMSE)
+# from the header's left edge and below the bubble to the screen's corner:
+# the parts that neither the faces nor the typing change.
 expect_like_fresh() {
-    local rmse
-    rmse=$(difference "$shots/$1.png" "$shots/$2.png")
+    local x y rmse
+    read -r x y < <(design_point "$screen_width" "$screen_height" 312 100 main)
+    for name in "$1" "$2"; do
+        convert "$shots/$name.png" -crop "$((screen_width - x))x$((screen_height - y))+$x+$y" \
+            +repage "$work/$name.png"
+    done
+    rmse=$({ compare -metric RMSE "$work/$1.png" "$work/$2.png" null: 2>&1 || true; } |
+        sed -n 's/.*(\(.*\)).*/\1/p')
     echo "RMSE $1 against $2: $rmse" | tee -a "$shots/rmse.txt"
     awk -v d="$rmse" 'BEGIN { exit !(d != "" && d < 0.02) }' ||
         fail "$1 differs from a fresh start on the same output (RMSE $rmse)"

@@ -14,16 +14,22 @@ start_x_server() {
     Xvfb -displayfd 3 -screen 0 "${1:-1280x1024}x24" -nolisten tcp 3>"$work/display" \
         </dev/null 2>"$work/xvfb.log" &
     xvfb_pid=$!
+    take_x_display Xvfb "$work/xvfb.log"
+}
+
+# Waits until the X server $1 (started as xvfb_pid, its log in $2) writes its
+# display to fd 3, and points this shell's X clients and Qt at it.
+take_x_display() {
     for _ in $(seq 200); do
         [ -s "$work/display" ] && break
         kill -0 "$xvfb_pid" 2>/dev/null || {
-            cat "$work/xvfb.log" >&2
+            cat "$2" >&2
             xvfb_pid=
-            fail "Xvfb did not start"
+            fail "$1 did not start"
         }
         sleep 0.1
     done
-    [ -s "$work/display" ] || fail "Xvfb reported no display within 20 s"
+    [ -s "$work/display" ] || fail "$1 reported no display within 20 s"
     DISPLAY=:$(head -n 1 "$work/display")
     export DISPLAY
     unset XAUTHORITY WAYLAND_DISPLAY
@@ -37,49 +43,14 @@ start_x_server() {
 # 1280x1024, 1024x768 or 1920x1080. Xorg runs only as root here.
 start_resizable_x_server() {
     [ "$(id -u)" -eq 0 ] || skip "Xorg with the dummy driver needs root"
-    cat >"$work/xorg.conf" <<'CONF'
-Section "Device"
-    Identifier "dummy"
-    Driver "dummy"
-    VideoRam 64000
-EndSection
-Section "Monitor"
-    Identifier "monitor"
-    HorizSync 5.0-1000.0
-    VertRefresh 5.0-200.0
-    Modeline "1920x1080" 148.50 1920 2008 2052 2200 1080 1084 1089 1125 +hsync +vsync
-    Modeline "1280x1024" 108.00 1280 1328 1440 1688 1024 1025 1028 1066 +hsync +vsync
-    Modeline "1024x768" 65.00 1024 1048 1184 1344 768 771 777 806 -hsync -vsync
-EndSection
-Section "Screen"
-    Identifier "screen"
-    Device "dummy"
-    Monitor "monitor"
-    DefaultDepth 24
-    SubSection "Display"
-        Depth 24
-        Virtual 1920 1080
-    EndSubSection
-EndSection
-CONF
+    printf '%s\n' 'Section "Device"' 'Identifier "d"' 'Driver "dummy"' 'VideoRam 64000' EndSection \
+        'Section "Monitor"' 'Identifier "m"' 'HorizSync 5-1000' 'VertRefresh 5-200' EndSection \
+        'Section "Screen"' 'Identifier "s"' 'Device "d"' 'Monitor "m"' 'SubSection "Display"' \
+        'Virtual 1920 1080' EndSubSection EndSection >"$work/xorg.conf"
     Xorg -displayfd 3 -config "$work/xorg.conf" -noreset -nolisten tcp -novtswitch -sharevts \
         -logfile "$work/xorg.log" 3>"$work/display" </dev/null >/dev/null 2>&1 &
     xvfb_pid=$!
-    for _ in $(seq 200); do
-        [ -s "$work/display" ] && break
-        kill -0 "$xvfb_pid" 2>/dev/null || {
-            xvfb_pid=
-            fail "Xorg did not start: $(tail -n 5 "$work/xorg.log")"
-        }
-        sleep 0.1
-    done
-    [ -s "$work/display" ] || fail "Xorg reported no display within 20 s"
-    DISPLAY=:$(head -n 1 "$work/display")
-    export DISPLAY
-    unset XAUTHORITY WAYLAND_DISPLAY
-    export QT_QPA_PLATFORM=xcb
-    export XDG_RUNTIME_DIR=$work/runtime
-    mkdir -m 700 "$XDG_RUNTIME_DIR"
+    take_x_display Xorg "$work/xorg.log"
     x_output=$(xrandr | awk '/ connected/ { print $1; exit }')
     xrandr --output "$x_output" --mode "${1:-1280x1024}" || fail "no mode ${1:-1280x1024} on $x_output"
 }
