@@ -40,7 +40,10 @@ double scale_screen(QScreen &screen, QHash<QString, double> &desktop_factors,
     };
     std::vector<Shown> shown;
     for (QWindow *window : QGuiApplication::topLevelWindows()) {
-        if (window->screen() == &screen && window->isVisible() && window->handle())
+        // Popups and tooltips close by themselves.
+        const Qt::WindowType type = window->type();
+        if (window->screen() == &screen && window->isVisible() && window->handle() &&
+            type != Qt::Popup && type != Qt::ToolTip)
             shown.push_back({window, window->geometry()});
     }
     QHighDpiScaling::setScreenFactor(&screen, desktop / user * factor);
