@@ -68,12 +68,12 @@ int main(int argc, char *argv[])
         return already_running_status;
     }
 
-    // The design fills the screen it starts on, unless asked to keep its
-    // size. Qt draws it larger, from the first window on.
+    // The design fills the screen it is on, unless asked to keep its size.
+    // Qt draws it larger, from the first window on, and anew when the screen
+    // changes.
+    DesignScale design(options.original_size);
     QuendraSetup setup;
-    setup.design_scale =
-        options.original_size ? 1.0 : design_scale(QGuiApplication::primaryScreen());
-    apply_design_scale(setup.design_scale);
+    setup.design = &design;
     // The end skips every destructor, so the lock and socket go first.
     setup.end_program = [&instance](int status) {
         instance.release();

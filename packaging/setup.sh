@@ -22,7 +22,8 @@ run_packages=(
     libfontconfig-dev fonts-liberation qt6-translations-l10n tzdata
 )
 # What the tests need on top: the desktops of the end-to-end tests, an X
-# server with openbox and a keyboard robot; the Wayland compositors sway,
+# server with openbox and a keyboard robot, and Xorg with its dummy driver
+# and xrandr for a screen that changes its size; the Wayland compositors sway,
 # cage (which needs Xwayland to start), GNOME's mutter (driven over D-Bus
 # from Python) and KDE's KWin (driven through its fake-input protocol,
 # described in plasma-wayland-protocols); a keyboard robot, a screenshot
@@ -36,6 +37,7 @@ run_packages=(
 test_packages=(
     xvfb xauth xdotool x11-utils openbox
     at-spi2-core python3-pyatspi faketime
+    xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
     sway cage xwayland wtype grim jq imagemagick
     mutter kwin-wayland plasma-wayland-protocols dbus-daemon python3-gi gir1.2-glib-2.0
     cups cups-client cups-bsd poppler-utils

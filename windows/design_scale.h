@@ -3,21 +3,28 @@
 // The windows are drawn for an 800 x 588 client area. On a larger screen the
 // whole design grows by one factor, so that it fills the screen as it filled
 // the small screens it was made for. Qt does the growing: the factor becomes
-// Qt's own scale factor before the first window is made, and every window,
-// box, font and picture is laid out in the design's device-independent
-// pixels. On a high-DPI desktop it comes on top of the desktop's own scaling.
+// Qt's own scale factor for the screen, and every window, box, font and
+// picture is laid out in the design's device-independent pixels. On a
+// high-DPI desktop it comes on top of the desktop's own scaling.
 //
-// What Qt cannot know stays here: where the design sits on a wider screen,
-// how wide the speech bubble grows, smooth pictures at whole factors, and
-// the typed bubble that repaints only its newest character.
+// The factor follows the screen: when a screen changes its size, or a new
+// one comes, its factor is worked out anew, and the windows on it are fitted
+// to it. What Qt cannot know lies beside this: where the design sits on a
+// wider screen (centring.h), smooth pictures at whole factors
+// (smooth_picture.h) and the typed bubble (typed_bubble.h).
 
+#include <QHash>
+#include <QObject>
 #include <QPoint>
+#include <QPointer>
 #include <QSize>
 #include <QString>
+#include <QTimer>
+#include <QWidget>
 
-class QLabel;
+#include <vector>
+
 class QScreen;
-class QWidget;
 
 /// The client area the main window's definition is laid out for.
 inline constexpr QSize design_area{800, 588};
@@ -27,36 +34,40 @@ inline constexpr QSize design_area{800, 588};
 /// the screen is covered to its last pixel.
 double design_scale(QSize screen);
 
-/// design_scale for the given screen's geometry; 1 without a screen.
-double design_scale(const QScreen *screen);
+/// Gives every screen the design's factor for its size as Qt's scale factor
+/// for it, or 1 at the original size, from the first window on and anew
+/// whenever the screen changes size. Then each window on it fits it within
+/// the event loop's next turns: a full-screen one covers it, any other keeps
+/// its size and place in the design, moved back onto the screen if needed.
+class DesignScale : public QObject
+{
+    Q_OBJECT
 
-/// Makes factor Qt's scale factor for every window made from now on, on top
-/// of any factor the user set. Call once, after the application object is
-/// made and before the first window.
-void apply_design_scale(double factor);
+public:
+    /// Make it after the application object and before the first window.
+    explicit DesignScale(bool original_size, QObject *parent = nullptr);
 
-/// Where the design's top-left corner lies on a screen this wide, in the
-/// scaled device-independent pixels: centred in the spare width. At factor 1
-/// it stays in the corner, as always.
-QPoint design_offset(int screen_width, double factor);
+    /// The design's factor on screen; 1 without one.
+    double factor(const QScreen *screen) const;
 
-/// The speech bubble's width once the window is active. At factor 1 it is
-/// the screen's width, as it always was; scaled, it reaches from its left
-/// edge to the right edge of the screen, so no sentence runs off the screen.
-int bubble_width(int screen_width, int bubble_left, double factor);
+signals:
+    /// screen took a new size or factor, and its windows were fitted to it.
+    void changed(QScreen *screen);
 
-/// Moves every control of the main window by offset.
-void place_design(QWidget &window, QPoint offset);
+private:
+    struct Kept
+    {
+        QPointer<QWidget> window;
+        QPoint corner; // of its frame
+        QSize size;
+    };
+    void follow(QScreen *screen);
+    void rescale(QScreen *screen);
+    void fit_windows(QScreen *screen, const std::vector<Kept> &kept);
 
-/// Draws the picture of a picture box enlarged smoothly to the screen's
-/// pixels, as Qt does not at whole factors (a face at 2 or 3 would turn
-/// blocky), and keeps the last few enlarged pictures by their content.
-void smooth_picture(QLabel &picture);
-
-/// Makes label (the speech bubble, typed into a character at a time)
-/// repaint only the characters that are new; show_text sets its text.
-void retain_typed_text(QLabel &label);
-
-/// Sets a label's text; a label made by retain_typed_text repaints only
-/// what is new.
-void show_text(QLabel &label, const QString &text);
+    bool original_size;
+    QHash<const QScreen *, double> factors;
+    QHash<QString, double> desktop_factors;
+    std::vector<QScreen *> pending;
+    QTimer settle;
+};

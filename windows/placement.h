@@ -1,5 +1,6 @@
 #pragma once
 
+class QPoint;
 class QWidget;
 
 /// Places a dialog where the design puts it: centred on its screen, frame
@@ -11,3 +12,9 @@ class QWidget;
 /// right once then. Call once, before the first show. On Wayland the
 /// compositor places windows and this changes nothing.
 void keep_placement(QWidget &window);
+
+/// After the window's screen changed its size or factor: a window placed by
+/// keep_placement that still stands where it was centred is centred anew;
+/// any other keeps corner, where its frame stood before the change, moved
+/// back onto the screen if needed.
+void fit_to_screen(QWidget &window, QPoint corner);

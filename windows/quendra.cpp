@@ -3,6 +3,7 @@
 
 #include "accessibility.h"
 #include "bildschirm.h"
+#include "centring.h"
 #include "design_scale.h"
 #include "dialog.h"
 #include "drawing_area.h"
@@ -12,11 +13,13 @@
 #include "program_state.h"
 #include "read_birth_entry.h"
 #include "report_lines.h"
+#include "typed_bubble.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QWindow>
 
 #include <cmath>
 
@@ -51,7 +54,7 @@ Quendra::Quendra(QuendraSetup setup, QWidget *parent)
     : QWidget(parent), ui(std::make_unique<Ui::Quendra>()), clock(std::move(setup.clock)),
       end_program(setup.end_program ? std::move(setup.end_program) : ProgramEnd(end_process)),
       pictures(end_program), real_prompts(this), scripted_prompts(setup.prompts),
-      design_factor(setup.design_scale)
+      design(setup.design)
 {
     ui->setupUi(this);
     // A kiosk window: no frame, the whole screen; it takes every key itself
@@ -70,14 +73,18 @@ Quendra::Quendra(QuendraSetup setup, QWidget *parent)
     ui->logo->setPixmap(QPixmap::fromImage(pictures.load(QStringLiteral("logo.jpg"))));
 
     // Qt draws the whole design larger on a larger screen; it sits in the
-    // middle of a wider one.
-    const QScreen *display = screen();
-    place_design(*this, design_offset(display ? display->geometry().width() : 0, design_factor));
-    smooth_picture(*ui->Prof);
-    if (design_factor > 1.0)
-        retain_typed_text(*ui->blase);
-    connect(&professor, &Presenter::caption_changed, ui->blase,
-            [this](const QString &caption) { show_text(*ui->blase, caption); });
+    // middle of a wider one, anew whenever the screen changes.
+    places = std::make_unique<DesignPlaces>(*this);
+    prof_file = QStringLiteral(":/pictures/professor.jpg");
+    prof_picture = ui->Prof->pixmap().toImage();
+    fit_design();
+    if (design) {
+        connect(design, &DesignScale::changed, this, [this](QScreen *changed) {
+            if (changed == screen())
+                fit_design();
+        });
+    }
+    connect(&professor, &Presenter::caption_changed, ui->blase, &TypedBubble::show_text);
     connect(&professor, &Presenter::face_chosen, this, &Quendra::show_face);
     // Readers hear a sentence once, at the tick that finds it typed out.
     announce_sentence(ui->blase, QString());
@@ -139,6 +146,10 @@ bool Quendra::event(QEvent *event)
     // must start all the same.
     if (event->type() == QEvent::Show && !activated_once)
         QTimer::singleShot(activation_grace_ms, this, &Quendra::begin_once);
+    // Moved to another screen, it takes that screen's design.
+    if (event->type() == QEvent::Show && windowHandle())
+        connect(windowHandle(), &QWindow::screenChanged, this, &Quendra::fit_design,
+                Qt::UniqueConnection);
     return QWidget::event(event);
 }
 
@@ -153,9 +164,8 @@ void Quendra::begin_once()
 void Quendra::activate_step()
 {
     ui->Picture1->setPixmap(ui->Picture2->pixmap());
-    if (const QScreen *display = screen())
-        ui->blase->resize(bubble_width(display->geometry().width(), ui->blase->x(), design_factor),
-                          ui->blase->height());
+    bubble_widened = true;
+    fit_design();
     if (!state_.options_confirmed)
         options_window().exec();
     professor.start_script();
@@ -195,6 +205,15 @@ bool Quendra::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
+void Quendra::resizeEvent(QResizeEvent *event)
+{
+    // A new size comes with a new screen: the design is fitted to it and
+    // drawn anew, all of it, as the window system may hand over a new buffer.
+    QWidget::resizeEvent(event);
+    fit_design();
+    update();
+}
+
 void Quendra::closeEvent(QCloseEvent *event)
 {
     // Closed by the window system: nothing else would stop the professor.
@@ -215,8 +234,27 @@ void Quendra::show_face(Presenter::Face face)
     const QString file = face == Presenter::Face::friendly  ? QStringLiteral("P_normal.jpg")
                          : face == Presenter::Face::smiling ? QStringLiteral("P_smile.jpg")
                                                             : QStringLiteral("P_böse.jpg");
-    ui->Prof->setPixmap(QPixmap::fromImage(pictures.load(file)));
+    show_in_prof(file, pictures.load(file));
     ui->Prof->setAccessibleDescription(face_description(face));
+}
+
+void Quendra::show_in_prof(const QString &file, const QImage &picture)
+{
+    prof_file = file;
+    prof_picture = picture;
+    ui->Prof->setPixmap(smooth.for_ratio(file, picture, ui->Prof->devicePixelRatioF()));
+}
+
+void Quendra::fit_design()
+{
+    const QScreen *display = screen();
+    const double factor = design ? design->factor(display) : 1.0;
+    const int width = display ? display->geometry().width() : 0;
+    places->place(design_offset(width, factor));
+    if (bubble_widened)
+        ui->blase->resize(bubble_width(width, ui->blase->x(), factor), ui->blase->height());
+    ui->blase->set_retained(factor > 1.0);
+    show_in_prof(prof_file, prof_picture);
 }
 
 void Quendra::a_bildschirm()
@@ -247,7 +285,7 @@ void Quendra::a_bildschirm()
 
 void Quendra::a_druck()
 {
-    ui->Prof->setPixmap(QPixmap::fromImage(pictures.load(QStringLiteral("p_roben.jpg"))));
+    show_in_prof(QStringLiteral("p_roben.jpg"), pictures.load(QStringLiteral("p_roben.jpg")));
     ui->Prof->setAccessibleDescription(QStringLiteral("Der Professor am Drucker"));
     professor.take_over();
 

@@ -16,6 +16,7 @@
 #include "presenter.h"
 #include "program_state.h"
 #include "prompts.h"
+#include "smooth_picture.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -26,6 +27,8 @@ namespace Ui {
 class Quendra;
 }
 class Dialog;
+class DesignPlaces;
+class DesignScale;
 class bildschirm;
 class QLabel;
 
@@ -39,8 +42,9 @@ struct QuendraSetup
     /// The boxes to ask through; the real ones when null.
     Prompts *prompts = nullptr;
     /// How many times larger than its design Qt draws every window and box
-    /// (design_scale.h); above 1 the design is centred on a wider screen.
-    double design_scale = 1.0;
+    /// on each screen (design_scale.h); at its size when null. Above 1 the
+    /// design is centred on a wider screen.
+    const DesignScale *design = nullptr;
     /// How the program ends (program_state.h); the real end when empty.
     ProgramEnd end_program;
 };
@@ -85,12 +89,17 @@ protected:
     bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void begin_once();
     void activate_step();
     void show_face(Presenter::Face face);
+    /// Shows a picture file in Prof, smooth at the screen's factor.
+    void show_in_prof(const QString &file, const QImage &picture);
+    /// Fits the design to the screen the window is on, at its factor.
+    void fit_design();
     /// A report is over: faces change again, default pointer, professor handed back.
     void end_report();
     bildschirm &ensure_report_window();
@@ -110,5 +119,10 @@ private:
     std::unique_ptr<Dialog> options;
     std::unique_ptr<bildschirm> report;
     bool activated_once = false;
-    double design_factor = 1.0;
+    bool bubble_widened = false;
+    const DesignScale *design;
+    std::unique_ptr<DesignPlaces> places;
+    SmoothPictures smooth;
+    QString prof_file;
+    QImage prof_picture;
 };

@@ -23,6 +23,12 @@
 #   kiosk       cage only: the README's autostart entry, made from the
 #               installed menu entry, run as cage's only client; the main
 #               window must paint.
+#   screen_change  x11 (Xorg's dummy driver) and sway: the output changes from
+#               1280 x 1024 to 1024 x 768 under the options window, to
+#               1920 x 1080, to 1024 x 768 under the dragged report window;
+#               sway moves the main window to a second output. Within a
+#               second the dialogs lie on the screen at the design's size, and
+#               the screen looks as at a fresh start on the same output.
 #   placement   X11 only, on an 800 x 600 screen: the options and report
 #               windows open centred, frame included; dragged by the window
 #               manager, the report window opens where it was left at each
@@ -42,7 +48,7 @@ set -euo pipefail
 backend=${1:-} scenario=${2:-} cmake=${3:-} build=${4:-} shots=${5:-} tools_dir=${6:-}
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 if [ ! -f "$here/desktops/$backend.sh" ] || [ ! -d "$build" ] || [ -z "$shots" ]; then
-    echo "usage: $0 x11|sway|cage|mutter|kwin|wine flow|no_printer|kiosk|placement|accessibility CMAKE BUILD_DIR SHOTS_DIR TOOLS_DIR" >&2
+    echo "usage: $0 x11|sway|cage|mutter|kwin|wine flow|no_printer|kiosk|placement|accessibility|screen_change CMAKE BUILD_DIR SHOTS_DIR TOOLS_DIR" >&2
     exit 2
 fi
 # Readers and the program meet on the accessibility bus that the session bus
@@ -111,7 +117,7 @@ trap 'exit 130' INT TERM HUP
 for tool in "${desktop_tools[@]}" convert lpstat pdfinfo pdftotext; do
     command -v "$tool" >/dev/null || skip "$tool is not installed"
 done
-[ "$scenario" = kiosk ] || [ -n "${QUENDRA_CUPS_DIR:-}" ] ||
+[ "$scenario" = kiosk ] || [ "$scenario" = screen_change ] || [ -n "${QUENDRA_CUPS_DIR:-}" ] ||
     skip "needs a private CUPS scheduler (ctest fixture quendra_cups or quendra_cups_no_default)"
 mkdir -p "$shots"
 rm -f "$shots"/*.png "$shots"/*.pdf "$shots"/*.log
@@ -210,6 +216,122 @@ end_with_exit_question() {
     expect_clean_end
 }
 
+
+# --- The screen changes while the program runs ------------------------------
+options_design=(405 216) report_design=(517 573) # client sizes at factor 1
+
+# Changes the output's size; the windows have a second to fit it.
+resize_screen() {
+    step "the screen becomes $1 x $2"
+    desktop_resize "$1" "$2"
+    screen_width=$1 screen_height=$2
+    sleep 1
+}
+
+# Fails unless the window titled $1 lies wholly on the screen with the
+# design's client size $2 x $3 times the screen's factor (two pixels' slack).
+expect_fitted() {
+    local x y w h expected
+    read -r x y w h < <(desktop_window_rect "$1")
+    [ -n "$h" ] || fail "no window \"$1\" to measure"
+    expected=$(awk -v W="$screen_width" -v H="$screen_height" -v w="$2" -v h="$3" 'BEGIN {
+        f = W / 800; if (H / 588 < f) f = H / 588; if (f < 1) f = 1
+        printf "%d %d", w * f + 0.5, h * f + 0.5 }')
+    echo "$1: ${w}x$h at $x,$y; the design's size here: ${expected/ /x}"
+    awk -v a="$w $h" -v b="$expected" 'BEGIN { split(a, x); split(b, y)
+        exit !((x[1] - y[1]) ^ 2 <= 4 && (x[2] - y[2]) ^ 2 <= 4) }' ||
+        fail "\"$1\" is ${w}x$h on the ${screen_width}x$screen_height screen, not ${expected/ /x}"
+    [ "$x" -ge 0 ] && [ "$y" -ge 0 ] && [ $((x + w)) -le "$screen_width" ] &&
+        [ $((y + h)) -le "$screen_height" ] ||
+        fail "\"$1\" at $x,$y (${w}x$h) reaches off the ${screen_width}x$screen_height screen"
+}
+
+# A fresh start on the output as it is now: screenshot $1 with the options
+# window open, $2 (if given) once the professor talks.
+fresh_start() {
+    step "a fresh start on the ${screen_width}x$screen_height output"
+    start_program
+    wait_for_focus "$options_title" 30 >/dev/null
+    sleep 1
+    shot "$1"
+    if [ -n "${2:-}" ]; then
+        desktop_key Return
+        wait_for_main_focus 20
+        sleep 1.5
+        shot "$2"
+    fi
+    kill -KILL "$program_pid"
+    wait "$program_pid" 2>/dev/null || true
+}
+
+# Fails unless shot $1 looks like the fresh start's shot $2 (normalised RMSE)
+# from the header's left edge and below the bubble to the screen's corner:
+# the parts that neither the faces nor the typing change.
+expect_like_fresh() {
+    local x y rmse
+    read -r x y < <(design_point "$screen_width" "$screen_height" 312 100 main)
+    for name in "$1" "$2"; do
+        convert "$shots/$name.png" -crop "$((screen_width - x))x$((screen_height - y))+$x+$y" \
+            +repage "$work/$name.png"
+    done
+    rmse=$({ compare -metric RMSE "$work/$1.png" "$work/$2.png" null: 2>&1 || true; } |
+        sed -n 's/.*(\(.*\)).*/\1/p')
+    echo "RMSE $1 against $2: $rmse" | tee -a "$shots/rmse.txt"
+    awk -v d="$rmse" 'BEGIN { exit !(d != "" && d < 0.02) }' ||
+        fail "$1 differs from a fresh start on the same output (RMSE $rmse)"
+}
+
+screen_change() {
+    declare -F desktop_resize >/dev/null || skip "$backend cannot change its screen's size"
+    rm -f "$shots/rmse.txt"
+    start_program
+    wait_for_focus "$options_title" 30 >/dev/null
+    resize_screen 1024 768
+    shot 01-options-1024x768
+    expect_fitted "$options_title" "${options_design[@]}"
+    desktop_key Return
+    wait_for_main_focus 20
+    resize_screen 1920 1080
+    sleep 1
+    shot 02-main-1920x1080
+    check_orange 02-main-1920x1080
+
+    step "the report window, dragged where the desktop lets the test, then a smaller screen"
+    desktop_key space
+    date_box=$(wait_for_focus "$prompt_title" 20)
+    answer 24011973
+    wait_for_focus "$prompt_title" 20 "$date_box" >/dev/null
+    answer "$visitor"
+    report=$(wait_for_focus "$report_title" 30)
+    ! declare -F desktop_drag >/dev/null || desktop_drag "$report" 900 300
+    sleep 0.5
+    resize_screen 1024 768
+    shot 03-report-1024x768
+    expect_fitted "$report_title" "${report_design[@]}"
+    desktop_key alt+d
+    wait_for_main_focus 20
+    if declare -F desktop_second_output >/dev/null; then
+        step "a second output of 1024 x 768 beside one of 1280 x 1024; the main window moves to it"
+        resize_screen 1280 1024
+        desktop_second_output 1024 768
+        sleep 1
+        desktop_shot_second "$shots/04-main-second-output-1024x768.png"
+        desktop_remove_second_output
+        resize_screen 1024 768
+    fi
+    kill -KILL "$program_pid"
+    wait "$program_pid" 2>/dev/null || true
+
+    fresh_start 05-fresh-options-1024x768 06-fresh-main-1024x768
+    expect_like_fresh 01-options-1024x768 05-fresh-options-1024x768
+    [ ! -s "$shots/04-main-second-output-1024x768.png" ] ||
+        expect_like_fresh 04-main-second-output-1024x768 06-fresh-main-1024x768
+    resize_screen 1920 1080
+    fresh_start 07-fresh-options-1920x1080 08-fresh-main-1920x1080
+    expect_like_fresh 02-main-1920x1080 08-fresh-main-1920x1080
+    echo "PASS ($backend screen_change): every window fitted each new screen; $shots"
+}
+
 # --- The run -------------------------------------------------------------
 # A backend's scenario of its own.
 if declare -F "desktop_$scenario" >/dev/null; then
@@ -265,6 +387,10 @@ accessibility() {
 }
 if [ "$scenario" = accessibility ]; then
     accessibility
+    exit 0
+fi
+if [ "$scenario" = screen_change ]; then
+    screen_change
     exit 0
 fi
 

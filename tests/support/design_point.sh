@@ -2,7 +2,7 @@
 # Where the shell tests click: the program draws its windows larger on a
 # screen larger than 800 x 588, by one factor (Qt's own scale factor), as
 # large as the main window's design fits on the screen and never smaller, the
-# main window's design centred in the spare width (windows/design_scale.h).
+# main window's design centred in the spare width (windows/centring.h).
 # Source it.
 
 # The point (X, Y) of a window's design, on a screen of WIDTH x HEIGHT: "X Y".

@@ -82,8 +82,8 @@ public:
                int timeout_ms = 20000)
     {
         failure.clear();
-        window =
-            std::make_unique<Quendra>(QuendraSetup{clock, time_scale, &prompts, 1.0, end_program});
+        window = std::make_unique<Quendra>(
+            QuendraSetup{clock, time_scale, &prompts, nullptr, end_program});
         Quendra *main = window.get();
         bool confirmed = false;
         QElapsedTimer waited;

@@ -1,17 +1,24 @@
 // The design drawn larger on a large screen: the factor, where the main
-// window's controls land, the picture smoothed at whole factors and the
-// typed bubble. Runs on an offscreen screen of 1920 x 1080 (the design's
-// factor), and on one of 1600 x 1176 at 200 % (the desktop's factor alone,
-// a whole one).
+// window's controls land, also after the screen has changed its size, the
+// picture smoothed at whole factors and the typed bubble. Runs on an
+// offscreen screen of 1920 x 1080 (the design's factor), and on one of
+// 1600 x 1176 at 200 % (the desktop's factor alone, a whole one).
 
+#include "centring.h"
 #include "design_scale.h"
+#include "dialog.h"
 #include "quendra.h"
+#include "smooth_picture.h"
+#include "typed_bubble.h"
 
 #include <QApplication>
 #include <QBackingStore>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QScreen>
 #include <QTest>
+#include <qpa/qplatformnativeinterface.h>
 
 namespace {
 
@@ -63,23 +70,49 @@ private slots:
     void factor();
     void main_window_data();
     void main_window();
+    void follows_the_screen_data();
+    void follows_the_screen();
     void picture_smooth_at_any_factor();
     void typed_bubble_shows_what_a_whole_drawing_shows();
 
 private:
-    double scale = 1.0;
+    void check_controls();
+
+    std::unique_ptr<DesignScale> design;
     std::unique_ptr<Quendra> main;
 };
 
+namespace {
+
+// The offscreen screen's size, WIDTH x HEIGHT in its own pixels, changed
+// while the program runs, as a display's mode changes.
+void resize_screen(QSize size)
+{
+    using SetConfiguration = void (*)(const QJsonObject &, QPlatformNativeInterface *);
+    QPlatformNativeInterface *native = QGuiApplication::platformNativeInterface();
+    const auto set = reinterpret_cast<SetConfiguration>(
+        native->nativeResourceForIntegration("setConfiguration"));
+    QVERIFY(set);
+    const QByteArray screen = QStringLiteral(R"({ "screens": [ { "name": "stand", "x": 0, "y": 0,
+        "width": %1, "height": %2, "logicalDpi": 96, "logicalBaseDpi": 96 } ] })")
+                                  .arg(size.width())
+                                  .arg(size.height())
+                                  .toUtf8();
+    set(QJsonDocument::fromJson(screen).object(), native);
+}
+
+} // namespace
+
 void TestDesignScale::initTestCase()
 {
-    // As the program starts: the factor from the screen, then the windows.
-    scale = design_scale(QGuiApplication::primaryScreen());
-    apply_design_scale(scale);
+    // As the program starts: the factor for the screen, then the windows.
+    design = std::make_unique<DesignScale>(false);
     QuendraSetup setup;
-    setup.design_scale = scale;
+    setup.design = design.get();
     main = std::make_unique<Quendra>(setup);
-    main->setGeometry(main->screen()->geometry());
+    main->options_window().preset(false, 45);
+    main->showFullScreen();
+    QVERIFY(QTest::qWaitForWindowExposed(main.get()));
 }
 
 void TestDesignScale::factor_data()
@@ -130,19 +163,71 @@ void TestDesignScale::main_window_data()
 
 void TestDesignScale::main_window()
 {
+    check_controls();
+}
+
+// Each control where the design puts it on the screen, in the screen's
+// pixels: the design's rectangle times the factor, centred in the spare width.
+void TestDesignScale::check_controls()
+{
     QFETCH(QString, name);
     QFETCH(QRect, design);
-    // On the screen, in its pixels: the design's rectangle times the factor,
-    // the design centred in the spare width.
     const QScreen *screen = main->screen();
     const qreal ratio = main->devicePixelRatioF();
     const int spare = qRound(screen->geometry().width() * ratio) - qRound(800 * ratio);
-    const QRect expected(qRound(design.x() * ratio) + (scale > 1 ? spare / 2 : 0),
+    const bool scaled = this->design->factor(screen) > 1;
+    const QRect expected(qRound(design.x() * ratio) + (scaled ? spare / 2 : 0),
                          qRound(design.y() * ratio), qRound(design.width() * ratio),
                          qRound(design.height() * ratio));
-    const QRectF on_screen(QPointF(main->findChild<QLabel *>(name)->geometry().topLeft()) * ratio,
-                           QSizeF(main->findChild<QLabel *>(name)->size()) * ratio);
+    const QWidget *control = main->findChild<QLabel *>(name);
+    const QRectF on_screen(QPointF(control->geometry().topLeft()) * ratio,
+                           QSizeF(control->size()) * ratio);
     QVERIFY2(near(on_screen.toRect(), expected, 2), text(on_screen.toRect()));
+}
+
+void TestDesignScale::follows_the_screen_data()
+{
+    QTest::addColumn<QSize>("screen"); // its own pixels
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("design");
+
+    // A projector mirrored: smaller, then larger, then the stand's own
+    // screen again; the factor goes below and above the one at start.
+    for (const QSize screen : {QSize(1024, 768), QSize(1280, 1024), QSize(2560, 1440),
+                               QSize(1600, 1176), QSize(1920, 1080)}) {
+        const QByteArray size =
+            QByteArray::number(screen.width()) + " x " + QByteArray::number(screen.height());
+        QTest::newRow(size + ": Prof")
+            << screen << QStringLiteral("Prof") << QRect(48, 104, 249, 353);
+        QTest::newRow(size + ": Label7")
+            << screen << QStringLiteral("Label7") << QRect(312, 320, 485, 137);
+    }
+}
+
+void TestDesignScale::follows_the_screen()
+{
+    QFETCH(QSize, screen);
+    Dialog options(main.get());
+    options.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&options));
+    const QSize options_size = options.size();
+
+    resize_screen(screen);
+    QScreen *display = main->screen();
+    // The same factor as at a fresh start on this screen, and the main
+    // window covers it.
+    const qreal desktop = display->devicePixelRatio() / design->factor(display);
+    const QSize own = (QSizeF(screen) / desktop).toSize();
+    QTRY_COMPARE(design->factor(display), design_scale(own));
+    const auto covered = [&] {
+        const QSize pixels = (QSizeF(main->size()) * main->devicePixelRatioF()).toSize();
+        return near(QRect(QPoint(), pixels), QRect(QPoint(), screen), 2);
+    };
+    QTRY_VERIFY(covered());
+    check_controls();
+    // The options window kept its size in the design and lies on the screen.
+    QCOMPARE(options.size(), options_size);
+    QVERIFY(display->availableGeometry().contains(options.geometry()));
 }
 
 void TestDesignScale::picture_smooth_at_any_factor()
@@ -156,10 +241,12 @@ void TestDesignScale::picture_smooth_at_any_factor()
     window.resize(20, 20);
     auto *picture = new QLabel(&window);
     picture->setGeometry(0, 0, 8, 8);
-    picture->setPixmap(QPixmap::fromImage(board));
-    smooth_picture(*picture);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
+    SmoothPictures pictures;
+    picture->setPixmap(
+        pictures.for_ratio(QStringLiteral("board"), board, window.devicePixelRatioF()));
+    QCoreApplication::processEvents();
     const auto *shown = dynamic_cast<const QImage *>(window.backingStore()->paintDevice());
     QVERIFY(window.devicePixelRatioF() > 1.5);
     int grey = 0;
@@ -177,31 +264,32 @@ void TestDesignScale::typed_bubble_shows_what_a_whole_drawing_shows()
         QStringLiteral("Ich kann Dir sagen an welchem Wochentag Du geboren wurdest,");
     QWidget window;
     window.resize(225, 200);
-    QLabel *bubbles[2];
+    TypedBubble *bubbles[2];
     for (int i = 0; i < 2; ++i) {
-        bubbles[i] = new QLabel(QStringLiteral("Label1"), &window);
+        bubbles[i] = new TypedBubble(&window);
+        bubbles[i]->setText(QStringLiteral("Label1"));
         bubbles[i]->setGeometry(0, 100 * i, 220, 97);
         bubbles[i]->setFont(QFont(QStringLiteral("Liberation Sans"), 12, QFont::Bold));
         bubbles[i]->setWordWrap(true);
         bubbles[i]->setTextFormat(Qt::PlainText);
         bubbles[i]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     }
-    retain_typed_text(*bubbles[0]);
-    retain_typed_text(*bubbles[1]);
+    bubbles[0]->set_retained(true);
+    bubbles[1]->set_retained(true);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     for (qsizetype n = 1; n <= sentence.size(); ++n) {
-        show_text(*bubbles[0], sentence.left(n));
+        bubbles[0]->show_text(sentence.left(n));
         QCoreApplication::processEvents();
     }
-    show_text(*bubbles[1], sentence);
+    bubbles[1]->show_text(sentence);
     QCoreApplication::processEvents();
     QCOMPARE(bubbles[0]->text(), sentence);
 
     // What reached the window, not a fresh drawing: every character arrived.
     const auto *shown = dynamic_cast<const QImage *>(window.backingStore()->paintDevice());
     const qreal ratio = window.devicePixelRatioF();
-    const auto part = [&](QLabel *bubble) {
+    const auto part = [&](const QLabel *bubble) {
         QImage image = shown->copy(QRectF(bubble->pos() * ratio, bubble->size() * ratio).toRect());
         image.setDevicePixelRatio(ratio);
         return image;

@@ -235,7 +235,7 @@ inline QDateTime fixed_now()
 inline QuendraSetup pinned_setup(double time_scale, Prompts *prompts = nullptr,
                                  ProgramEnd end_program = log_end)
 {
-    return QuendraSetup{Clock::pinned(fixed_now()), time_scale, prompts, 1.0,
+    return QuendraSetup{Clock::pinned(fixed_now()), time_scale, prompts, nullptr,
                         std::move(end_program)};
 }
 

@@ -40,3 +40,31 @@ desktop_key() {
 }
 desktop_type() { wtype -s 250 -d 30 "$1"; }
 desktop_click() { "$tools_dir/desktop_input" click "$1" "$2" "$screen_width" "$screen_height"; }
+
+desktop_resize() { swaymsg -q output HEADLESS-1 resolution "$1x$2"; }
+
+# The client area of the window titled $1: "X Y WIDTH HEIGHT".
+desktop_window_rect() {
+    swaymsg -t get_tree | jq -r --argjson pid "$program_pid" --arg title "$1" '.. | objects |
+        select(.pid? == $pid and .name == $title) |
+        "\(.rect.x + .window_rect.x) \(.rect.y + .window_rect.y) \(.window_rect.width) \(.window_rect.height)"' |
+        head -n 1
+}
+
+# sway moves the floating window to $2, $3, as a drag would.
+desktop_drag() { swaymsg -q "[con_id=$1] move position $2 $3"; }
+
+# A second output of $1 x $2 right of the first; the main window moves to it.
+desktop_second_output() {
+    swaymsg -q create_output
+    swaymsg -q output HEADLESS-2 resolution "$1x$2" position "$screen_width" 0
+    swaymsg -q "[pid=$program_pid] move container to output HEADLESS-2"
+    swaymsg -q "[pid=$program_pid] focus"
+}
+desktop_shot_second() { grim -o HEADLESS-2 "$1"; }
+desktop_remove_second_output() {
+    swaymsg -q output HEADLESS-2 disable
+    swaymsg -q focus output HEADLESS-1
+}
+# The first output alone, also while there is a second.
+desktop_shot() { grim -o HEADLESS-1 "$1"; }

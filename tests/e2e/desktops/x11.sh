@@ -8,7 +8,13 @@ source "$here/../support/x_session.sh"
 wm_pid=
 
 desktop_start() {
-    start_x_server "${screen_width}x$screen_height"
+    if [ "$scenario" = screen_change ]; then
+        command -v Xorg >/dev/null && command -v xrandr >/dev/null || skip "Xorg or xrandr is not installed"
+        [ -f /usr/lib/xorg/modules/drivers/dummy_drv.so ] || skip "Xorg's dummy driver is not installed"
+        start_resizable_x_server "${screen_width}x$screen_height"
+    else
+        start_x_server "${screen_width}x$screen_height"
+    fi
     openbox --sm-disable </dev/null >"$work/openbox.log" 2>&1 &
     wm_pid=$!
     for _ in $(seq 100); do
@@ -46,6 +52,20 @@ desktop_take_focus() {
     done
     fail "could not take the keyboard away"
 }
+
+desktop_resize() { xrandr --output "$x_output" --mode "$1x$2"; }
+
+# The client area of the window titled $1: "X Y WIDTH HEIGHT".
+desktop_window_rect() {
+    local id
+    id=$(program_windows | awk -F '\t' -v t="$1" '$2 == t { print $1; exit }')
+    [ -n "$id" ] || return 0
+    xwininfo -id "$id" | awk '/Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 }
+        /Width:/ { w = $2 } /Height:/ { h = $2 } END { print x, y, w, h }'
+}
+
+# The window manager moves window $1's frame to $2, $3, as a drag would.
+desktop_drag() { xdotool windowmove "$1" "$2" "$3"; }
 
 desktop_key() { xdotool key "$1"; }
 desktop_key_down() { xdotool keydown "$1"; }
