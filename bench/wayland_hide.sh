@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# The abort of Qt 6.4.2's frame callback race, counted. wayland_hide (see its
+# head) runs again and again under one headless compositor, started as the
+# desktop tests start it (tests/e2e/desktops), until its windows have been
+# hidden CYCLES times or MINUTES have passed. Every run that ends early is
+# classed by how it ended:
+#   abort     libwayland's assertion, the callback destroyed twice
+#   segfault  the same race touching freed memory
+#   lost      "The Wayland connection experienced a fatal error": the
+#             client's output buffer filled before the compositor read it,
+#             a different fault, counted apart so that it hides nothing
+#   other     anything else (its last lines are shown)
+# Prints one Markdown table row on stdout, progress on stderr.
+#
+# usage: bench/wayland_hide.sh BUILD_DIR mutter|sway box|window direct|routed CYCLES [MINUTES]
+set -euo pipefail
+
+if [ $# -lt 5 ]; then
+    echo "usage: $0 BUILD_DIR mutter|sway box|window direct|routed CYCLES [MINUTES]" >&2
+    exit 2
+fi
+build=$1 compositor=$2 mode=$3 hide=$4 cycles=$5 minutes=${6:-30}
+program=$(realpath "$build/bin/wayland_hide")
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/../tests/e2e" && pwd)
+per_run=2000 # cycles asked of one run
+screen_width=1280
+screen_height=1024
+
+fail() {
+    echo "wayland_hide.sh: $*" >&2
+    exit 2
+}
+skip() { fail "$@"; }
+work=$(mktemp -d "${TMPDIR:-/tmp}/quendra-hide.XXXXXX")
+chmod 755 "$work" # the compositor runs as nobody when we are root
+desktop_tools=()
+case $compositor in
+mutter)
+    # shellcheck source=../tests/e2e/desktops/mutter.sh
+    source "$here/desktops/mutter.sh"
+    ;;
+sway)
+    # shellcheck source=../tests/e2e/desktops/wayland.sh
+    source "$here/desktops/wayland.sh"
+    desktop_start() {
+        printf 'output HEADLESS-1 resolution %sx%s\nxwayland disable\n' \
+            "$screen_width" "$screen_height" >"$work/sway.config"
+        chmod 644 "$work/sway.config"
+        start_compositor sway -c "$work/sway.config"
+    }
+    ;;
+*) fail "no compositor $compositor" ;;
+esac
+trap 'desktop_stop; [ -n "${keep_work:-}" ] || rm -rf "$work"' EXIT
+desktop_start
+mkdir -m 700 "$work/runtime"
+
+runs=0 done_cycles=0 aborts=0 segfaults=0 lost=0 other=0
+start=$SECONDS
+while [ "$done_cycles" -lt "$cycles" ] && [ $((SECONDS - start)) -lt $((minutes * 60)) ]; do
+    kill -0 "$compositor_pid" 2>/dev/null || fail "the compositor ended"
+    asked=$((cycles - done_cycles < per_run ? cycles - done_cycles : per_run))
+    status=0
+    env -u DISPLAY -u WAYLAND_SOCKET QT_QPA_PLATFORM=wayland XDG_RUNTIME_DIR="$work/runtime" \
+        timeout 900 "$program" "$mode" "$hide" "$asked" >"$work/run.out" 2>"$work/run.err" ||
+        status=$?
+    runs=$((runs + 1))
+    reached=$(awk '$1 == "cycles" { n = $2 } END { print n + 0 }' "$work/run.out")
+    done_cycles=$((done_cycles + reached))
+    if [ "$status" -eq 0 ] && [ "$reached" -eq "$asked" ]; then
+        ending=completed
+    elif grep -q 'wl_proxy_unref\|Assertion' "$work/run.err"; then
+        ending=abort aborts=$((aborts + 1))
+    elif [ "$status" -eq 139 ]; then
+        ending=segfault segfaults=$((segfaults + 1))
+    elif grep -q 'connection experienced a fatal error' "$work/run.err"; then
+        ending=lost lost=$((lost + 1))
+    else
+        ending=other other=$((other + 1))
+        echo "run $runs ended with status $status:" >&2
+        tail -n 5 "$work/run.err" >&2
+    fi
+    echo "run $runs: $ending after $reached cycles (status $status); $done_cycles of $cycles" >&2
+    [ "$ending" = completed ] || [ "$ending" = other ] || echo "    $(tail -n 1 "$work/run.err")" >&2
+done
+
+echo "| compositor | windows | hide | runs | cycles | seconds | aborts | segfaults | lost connection | other |"
+echo "|---|---|---|---|---|---|---|---|---|---|"
+echo "| $compositor | $mode | $hide | $runs | $done_cycles | $((SECONDS - start)) | $aborts | $segfaults | $lost | $other |"
