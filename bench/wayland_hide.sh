@@ -11,12 +11,15 @@
 #             a different fault, counted apart so that it hides nothing
 #   other     anything else (its last lines are shown)
 # Prints one Markdown table row on stdout, progress on stderr.
+# With XWAYLAND_DISPLAY set (e.g. :30), wayland_hide runs on X11 instead, in
+# an Xwayland of that display that shows its whole screen as one window of
+# the compositor.
 #
-# usage: bench/wayland_hide.sh BUILD_DIR mutter|sway box|window direct|routed CYCLES [MINUTES]
+# usage: bench/wayland_hide.sh BUILD_DIR mutter|sway box|window|tooltip direct|routed CYCLES [MINUTES]
 set -euo pipefail
 
 if [ $# -lt 5 ]; then
-    echo "usage: $0 BUILD_DIR mutter|sway box|window direct|routed CYCLES [MINUTES]" >&2
+    echo "usage: $0 BUILD_DIR mutter|sway box|window|tooltip direct|routed CYCLES [MINUTES]" >&2
     exit 2
 fi
 build=$1 compositor=$2 mode=$3 hide=$4 cycles=$5 minutes=${6:-30}
@@ -51,9 +54,25 @@ sway)
     ;;
 *) fail "no compositor $compositor" ;;
 esac
-trap 'desktop_stop; [ -n "${keep_work:-}" ] || rm -rf "$work"' EXIT
+xwayland_pid=
+trap '[ -z "$xwayland_pid" ] || kill "$xwayland_pid"; desktop_stop; rm -rf "$work"' EXIT
 desktop_start
 mkdir -m 700 "$work/runtime"
+platform=(QT_QPA_PLATFORM=wayland)
+if [ -n "${XWAYLAND_DISPLAY:-}" ]; then
+    env -u DISPLAY XDG_RUNTIME_DIR="$work/runtime" Xwayland "$XWAYLAND_DISPLAY" \
+        -geometry "${screen_width}x$screen_height" -nolisten tcp >"$work/xwayland.log" 2>&1 &
+    xwayland_pid=$!
+    for _ in $(seq 100); do
+        [ -S "/tmp/.X11-unix/X${XWAYLAND_DISPLAY#:}" ] && break
+        sleep 0.1
+    done
+    [ -S "/tmp/.X11-unix/X${XWAYLAND_DISPLAY#:}" ] || fail "Xwayland did not start"
+    platform=(QT_QPA_PLATFORM=xcb DISPLAY="$XWAYLAND_DISPLAY")
+    compositor="$compositor, X11 through Xwayland"
+fi
+# No core files: an abort is expected here.
+ulimit -c 0
 
 runs=0 done_cycles=0 aborts=0 segfaults=0 lost=0 other=0
 start=$SECONDS
@@ -61,7 +80,7 @@ while [ "$done_cycles" -lt "$cycles" ] && [ $((SECONDS - start)) -lt $((minutes 
     kill -0 "$compositor_pid" 2>/dev/null || fail "the compositor ended"
     asked=$((cycles - done_cycles < per_run ? cycles - done_cycles : per_run))
     status=0
-    env -u DISPLAY -u WAYLAND_SOCKET QT_QPA_PLATFORM=wayland XDG_RUNTIME_DIR="$work/runtime" \
+    env -u DISPLAY -u WAYLAND_SOCKET "${platform[@]}" XDG_RUNTIME_DIR="$work/runtime" \
         timeout 900 "$program" "$mode" "$hide" "$asked" >"$work/run.out" 2>"$work/run.err" ||
         status=$?
     runs=$((runs + 1))
@@ -81,7 +100,8 @@ while [ "$done_cycles" -lt "$cycles" ] && [ $((SECONDS - start)) -lt $((minutes 
         tail -n 5 "$work/run.err" >&2
     fi
     echo "run $runs: $ending after $reached cycles (status $status); $done_cycles of $cycles" >&2
-    [ "$ending" = completed ] || [ "$ending" = other ] || echo "    $(tail -n 1 "$work/run.err")" >&2
+    [ "$ending" = completed ] || [ "$ending" = other ] ||
+        grep -m 1 'Assertion\|fatal error' "$work/run.err" >&2 || true
 done
 
 echo "| compositor | windows | hide | runs | cycles | seconds | aborts | segfaults | lost connection | other |"

@@ -56,7 +56,9 @@ private:
 };
 
 // Qt's tooltip hides with close() and then deletes itself later: the close is
-// held back until the last frame, and the deletion until it has hidden.
+// held back until the last frame, and the deletion until it has hidden. Qt
+// drops a second deleteLater() of an object, so the hidden tooltip is deleted
+// by a timer of its own.
 class TooltipHides : public QObject
 {
 protected:
@@ -70,7 +72,7 @@ protected:
         if (event->type() == QEvent::Close) {
             hide_after_last_frame(*tip, [tip] {
                 tip->hide();
-                tip->deleteLater();
+                QTimer::singleShot(0, tip, [tip] { delete tip; });
             });
             event->ignore();
         }
