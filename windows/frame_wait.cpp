@@ -13,6 +13,7 @@
 namespace {
 
 const QLatin1String waiting_name("quendra_last_frame_wait");
+constexpr int settle_ms = 10;
 const QLatin1String tooltip_filter_name("quendra_tooltip_hides");
 
 // One hide waiting for a window's last frame: a child of the window, so that
@@ -21,7 +22,7 @@ class LastFrameWait : public QObject
 {
 public:
     LastFrameWait(QWidget &window, QWindow &handle, std::function<void()> hide, int bound_ms)
-        : QObject(&window), handle(&handle), hide(std::move(hide))
+        : QObject(&window), window(&window), handle(&handle), hide(std::move(hide))
     {
         setObjectName(waiting_name);
         handle.installEventFilter(this);
@@ -34,7 +35,12 @@ protected:
     {
         if (event->type() != QEvent::UpdateRequest)
             return false;
-        finish();
+        // A dialog's done() destroys the native window, and Qt's frame-event
+        // thread may still hold the window's lock for a moment after the
+        // answer: the hide follows a few milliseconds later, with nothing
+        // painted in between, which would ask for a new frame.
+        window->setUpdatesEnabled(false);
+        QTimer::singleShot(settle_ms, this, &LastFrameWait::finish);
         return true;
     }
 
@@ -45,12 +51,14 @@ private:
             return;
         if (handle)
             handle->removeEventFilter(this);
+        window->setUpdatesEnabled(true);
         // Off the window at once, so that the window may wait again.
         setParent(nullptr);
         deleteLater();
         std::exchange(hide, nullptr)();
     }
 
+    QWidget *window;
     QPointer<QWindow> handle;
     std::function<void()> hide;
 };
