@@ -63,14 +63,14 @@ desktop_start
 mkdir -m 700 "$work/runtime"
 platform=(QT_QPA_PLATFORM=wayland)
 if [ -n "${XWAYLAND_DISPLAY:-}" ]; then
-    env -u DISPLAY XDG_RUNTIME_DIR="$work/runtime" Xwayland "$XWAYLAND_DISPLAY" \
-        -geometry "${screen_width}x$screen_height" -nolisten tcp >"$work/xwayland.log" 2>&1 &
+    env -u DISPLAY XDG_RUNTIME_DIR="$work/runtime" Xwayland "$XWAYLAND_DISPLAY" -nolisten tcp \
+        >"$work/xwayland.log" 2>&1 &
     xwayland_pid=$!
     for _ in $(seq 100); do
         [ -S "/tmp/.X11-unix/X${XWAYLAND_DISPLAY#:}" ] && break
         sleep 0.1
     done
-    [ -S "/tmp/.X11-unix/X${XWAYLAND_DISPLAY#:}" ] || fail "Xwayland did not start"
+    [ -S "/tmp/.X11-unix/X${XWAYLAND_DISPLAY#:}" ] || fail "Xwayland did not start: $(tail -n 3 "$work/xwayland.log")"
     platform=(QT_QPA_PLATFORM=xcb DISPLAY="$XWAYLAND_DISPLAY")
     compositor="$compositor, X11 through Xwayland"
 fi
