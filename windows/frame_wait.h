@@ -12,9 +12,10 @@
 #include <functional>
 
 /// How long a hide waits at most for the compositor to answer the window's
-/// last frame; a human does not notice it, and a compositor that does not
-/// answer a window it shows is not held up by it.
-inline constexpr int frame_wait_bound_ms = 100;
+/// last frame. The answer comes within a frame, on a busy machine also
+/// after more than 100 ms, and a hide that stops waiting early meets a late
+/// answer; only a window the compositor does not show waits this long.
+inline constexpr int frame_wait_bound_ms = 500;
 
 /// True where hiding must wait for the last frame: on Qt's Wayland client
 /// older than 6.4.3.
