@@ -26,22 +26,26 @@ public:
     {
         setObjectName(waiting_name);
         handle.installEventFilter(this);
+        window.installEventFilter(this);
         QTimer::singleShot(bound_ms, this, &LastFrameWait::finish);
         handle.requestUpdate();
     }
 
 protected:
-    bool eventFilter(QObject *, QEvent *event) override
+    bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (event->type() != QEvent::UpdateRequest)
             return false;
         // A dialog's done() destroys the native window, and Qt's frame-event
         // thread may still hold the window's lock for a moment after the
-        // answer: the hide follows a few milliseconds later, with nothing
-        // painted in between, which would ask for a new frame.
-        window->setUpdatesEnabled(false);
-        QTimer::singleShot(settle_ms, this, &LastFrameWait::finish);
-        return true;
+        // answer: the hide follows a few milliseconds later. Meanwhile the
+        // window paints nothing (the widget's own update requests are held
+        // back too), as a paint would ask for a new frame.
+        if (watched == handle && !settling) {
+            settling = true;
+            QTimer::singleShot(settle_ms, this, &LastFrameWait::finish);
+        }
+        return watched == handle || settling;
     }
 
 private:
@@ -51,7 +55,7 @@ private:
             return;
         if (handle)
             handle->removeEventFilter(this);
-        window->setUpdatesEnabled(true);
+        window->removeEventFilter(this);
         // Off the window at once, so that the window may wait again.
         setParent(nullptr);
         deleteLater();
@@ -61,6 +65,7 @@ private:
     QWidget *window;
     QPointer<QWindow> handle;
     std::function<void()> hide;
+    bool settling = false;
 };
 
 // Qt's tooltip hides with close() and then deletes itself later: the close is
