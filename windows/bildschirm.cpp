@@ -1,6 +1,7 @@
 #include "bildschirm.h"
 
 #include "drawing_area.h"
+#include "frame_wait.h"
 #include "placement.h"
 #include "ui_bildschirm.h"
 
@@ -25,6 +26,11 @@ DrawingArea *bildschirm::blatt() const
 }
 
 void bildschirm::reject() {}
+
+void bildschirm::done(int result)
+{
+    hide_after_last_frame(*this, [this, result] { QDialog::done(result); });
+}
 
 bool bildschirm::event(QEvent *event)
 {

@@ -60,7 +60,9 @@ desktop_program() {
 }
 
 # The program's toplevel windows from its protocol log, numbered by their
-# creation (object ids are reused): "number<TAB>focused<TAB>title".
+# creation (object ids are reused): "number<TAB>focused<TAB>title". A window
+# that hides loses the keyboard with it: the compositor's leave comes only
+# later, and by then the next box may have the surface's id.
 log_windows() {
     [ -s "$protocol_log" ] || return 0
     awk '
@@ -75,7 +77,8 @@ log_windows() {
             title[surface[t]] = substr($0, index($0, "set_title(\"") + 11)
             sub(/"\)[^"]*$/, "", title[surface[t]]); next }
         match($0, /xdg_toplevel@[0-9]+\.destroy\(\)/) {
-            split($0, b, "xdg_toplevel@"); shown[surface[b[2] + 0]] = 0; next }
+            split($0, b, "xdg_toplevel@"); s = surface[b[2] + 0]; shown[s] = 0
+            if (s == focus) focus = ""; next }
         match($0, /wl_keyboard@[0-9]+\.enter\([0-9]+, wl_surface@[0-9]+/) {
             split(substr($0, RSTART, RLENGTH), a, "wl_surface@"); focus = a[2] + 0; next }
         /wl_keyboard@[0-9]+\.leave\(/ { focus = "" }
