@@ -64,6 +64,9 @@ void activate_after_launch(QWidget &window, const LaunchTokens &tokens);
 /// the program was launched with, or the one a second start brought along
 /// (may be empty).
 void bring_to_front(QWidget &window, const QByteArray &token);
+/// Whether the compositor, not the program, places the windows (Wayland):
+/// a window is placed anew only when it maps again.
+bool compositor_places_windows();
 
 // Pointer
 

@@ -294,6 +294,11 @@ bool request_activation(QWindow &window, const QByteArray &token)
     return false;
 }
 
+bool compositor_places_windows()
+{
+    return window_system() == WindowSystem::wayland;
+}
+
 QCursor hourglass_cursor()
 {
     // Qt 6.4's Wayland platform animates a themed cursor through frame

@@ -94,6 +94,11 @@ bool request_activation(QWindow &, const QByteArray &)
     return false;
 }
 
+bool compositor_places_windows()
+{
+    return false;
+}
+
 QCursor hourglass_cursor()
 {
     return QCursor(Qt::WaitCursor);

@@ -1,5 +1,7 @@
 #include "screen_factor.h"
 
+#include "platform.h"
+
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWindow>
@@ -52,7 +54,7 @@ double scale_screen(QScreen &screen, QHash<QString, double> &desktop_factors,
     // one learns its new size in the design; any other keeps the one it has,
     // and where the compositor places the windows, it is placed anew on the
     // changed screen.
-    const bool compositor_places = QGuiApplication::platformName().startsWith(u"wayland");
+    const bool compositor_places = compositor_places_windows();
     for (const Shown &window : shown) {
         QPlatformWindow *platform = window.window->handle();
         if (window.window->windowStates() & Qt::WindowFullScreen) {
