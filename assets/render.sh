@@ -57,8 +57,6 @@ jpeg professor_printer.svg 250 350 pictures/p_roben.jpg
 
 jpeg professor_friendly.svg 250 350 builtin/professor.jpg
 jpeg professor_grin.svg 250 350 builtin/professor_grin.jpg
-jpeg placeholder_kopf.svg 510 184 builtin/placeholder_kopf.jpg
-jpeg placeholder_logo.svg 510 136 builtin/placeholder_logo.jpg
 icon check.svg builtin/check.ico
 icon bulb.svg builtin/bulb.ico
 icon question.svg builtin/question.ico

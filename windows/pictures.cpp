@@ -109,15 +109,18 @@ PictureLoad read_picture_file(const QString &path)
     QBuffer buffer;
     buffer.setData(data);
     buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    const QByteArray format = reader.format(); // found from the content; read() forgets it
+    // The format is found from the content. A JPEG, as all of ours are, says
+    // so in its first two bytes, which is all Qt's JPEG reader checks: named
+    // at once, Qt need not load every image plugin to ask each of them.
+    const bool jpeg = data.startsWith("\xFF\xD8");
+    QImageReader reader(&buffer, jpeg ? QByteArrayLiteral("jpeg") : QByteArray());
     QImage image;
     if (!reader.read(&image) || image.isNull()) {
         return failure(PictureProblem::invalid,
                        not_a_picture.arg(
                            shown, QStringLiteral("Ihr Inhalt lässt sich nicht als Bild lesen.")));
     }
-    if (format == "jpeg" && !jpeg_is_complete(data)) {
+    if (jpeg && !jpeg_is_complete(data)) {
         return failure(PictureProblem::invalid,
                        not_a_picture.arg(shown, QStringLiteral("Sie ist unvollständig.")));
     }

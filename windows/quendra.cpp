@@ -10,7 +10,7 @@
 #include "engine.h"
 #include "frame_wait.h"
 #include "pictures.h"
-#include "printed_report.h"
+#include "printing.h"
 #include "program_state.h"
 #include "read_birth_entry.h"
 #include "report_lines.h"
@@ -300,8 +300,8 @@ void Quendra::a_druck()
 
     const AnalysisResult result =
         analyse_entry(*entry, options_window().read_lottery_variant(), clock.now(), generator);
-    const std::optional<QString> failure =
-        print_report(result, ui->Picture2->pixmap().toImage(), ui->logo->pixmap().toImage(), clock);
+    const std::optional<QString> failure = print_on_default_printer(
+        result, ui->Picture2->pixmap().toImage(), ui->logo->pixmap().toImage(), clock);
     if (failure) {
         // A printer fault costs this page, not the session: say why and go on.
         unsetCursor();

@@ -215,10 +215,6 @@ void TestAssets::builtin_decodes_data()
                                << QSize(250, 350);
     QTest::newRow("grinning professor")
         << QStringLiteral(":/pictures/professor_grin.jpg") << QByteArray("jpeg") << QSize(250, 350);
-    QTest::newRow("header placeholder") << QStringLiteral(":/pictures/placeholder_kopf.jpg")
-                                        << QByteArray("jpeg") << QSize(510, 184);
-    QTest::newRow("logo placeholder") << QStringLiteral(":/pictures/placeholder_logo.jpg")
-                                      << QByteArray("jpeg") << QSize(510, 136);
     QTest::newRow("printer") << QStringLiteral(":/pictures/printer.gif") << QByteArray("gif")
                              << QSize(32, 33);
     QTest::newRow("check mark") << QStringLiteral(":/icons/check.ico") << QByteArray("ico")
@@ -366,10 +362,6 @@ void TestAssets::jpeg_is_baseline_jfif_data()
         << QStringLiteral(":/pictures/professor.jpg") << QSize(250, 350);
     QTest::newRow("built-in grinning professor")
         << QStringLiteral(":/pictures/professor_grin.jpg") << QSize(250, 350);
-    QTest::newRow("built-in header placeholder")
-        << QStringLiteral(":/pictures/placeholder_kopf.jpg") << QSize(510, 184);
-    QTest::newRow("built-in logo placeholder")
-        << QStringLiteral(":/pictures/placeholder_logo.jpg") << QSize(510, 136);
 }
 
 void TestAssets::jpeg_is_baseline_jfif()
