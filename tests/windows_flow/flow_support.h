@@ -12,6 +12,7 @@
 // loop like a real modal box does.
 
 #include "program_session.h"
+#include "report_fixture.h"
 #include "scripted_prompts.h"
 
 #include "bildschirm.h"
@@ -22,7 +23,6 @@
 #include "program_state.h"
 #include "prompts.h"
 #include "quendra.h"
-#include "read_birth_entry.h"
 #include "report_lines.h"
 
 #include <QApplication>
@@ -125,18 +125,12 @@ protected:
     }
 };
 
-/// A fixed now for the whole test, so that the reports can be redrawn.
-inline QDateTime fixed_now()
-{
-    return QDateTime(QDate(2024, 6, 15), QTime(14, 30));
-}
-
-/// A main window at the fixed now, its timers running time_scale times their
+/// A main window at the pinned now, its timers running time_scale times their
 /// intervals, asking through prompts (the real boxes when null).
 inline QuendraSetup pinned_setup(double time_scale, Prompts *prompts = nullptr,
                                  ProgramEnd end_program = log_end)
 {
-    return QuendraSetup{Clock::pinned(fixed_now()), time_scale, prompts, nullptr,
+    return QuendraSetup{Clock::pinned(pinned_now()), time_scale, prompts, nullptr,
                         std::move(end_program)};
 }
 
@@ -275,14 +269,11 @@ inline bool start_by_keyboard(Quendra &window, Driver &driver)
 /// window of our own.
 inline QImage expected_report(const QString &date, const QString &name, int lottery_variant)
 {
-    const std::optional<AcceptedEntry> entry = accept_birth_entry(date, name, fixed_now());
-    if (!entry)
-        return {};
     bildschirm reference;
     DrawingArea &sheet = *reference.blatt();
     sheet.clear();
-    write_report_lines(analyse_entry(*entry, lottery_variant, fixed_now()), sheet,
-                       OutputKind::screen, Clock::pinned(fixed_now()));
+    write_report_lines(analysed(date, name, lottery_variant), sheet,
+                       OutputKind::screen, Clock::pinned(pinned_now()));
     return sheet.image();
 }
 
@@ -290,13 +281,10 @@ inline QImage expected_report(const QString &date, const QString &name, int lott
 inline QList<ReportWriter::Line> report_lines(const QString &date, const QString &name,
                                               int lottery_variant)
 {
-    const std::optional<AcceptedEntry> entry = accept_birth_entry(date, name, fixed_now());
-    if (!entry)
-        return {};
     bildschirm reference;
     DrawingArea &sheet = *reference.blatt();
-    write_report_lines(analyse_entry(*entry, lottery_variant, fixed_now()), sheet,
-                       OutputKind::screen, Clock::pinned(fixed_now()));
+    write_report_lines(analysed(date, name, lottery_variant), sheet,
+                       OutputKind::screen, Clock::pinned(pinned_now()));
     return sheet.lines();
 }
 
@@ -326,14 +314,14 @@ inline std::pair<int, int> differing_rows(const QImage &a, const QImage &b)
     return {first, last};
 }
 
-/// One running program at the fixed now, its boxes logged as steps, with a
+/// One running program at the pinned now, its boxes logged as steps, with a
 /// Driver to act from the event loop and a WindowWatcher on its windows.
 class Session : public support::ProgramSession
 {
 public:
     Session()
     {
-        clock = Clock::pinned(fixed_now());
+        clock = Clock::pinned(pinned_now());
         end_program = log_end;
         prompts.step_log = &log();
     }
