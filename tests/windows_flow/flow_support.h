@@ -42,9 +42,7 @@
 namespace flow {
 
 using support::Asked;
-using support::date_prompt;
 using support::Driver;
-using support::name_prompt;
 using support::run_until;
 using support::ScriptedPrompts;
 
@@ -211,11 +209,13 @@ inline void type_entry(Driver &driver, const QString &date, const QString &name,
                        const QString &which = {})
 {
     driver.when(
-        QStringLiteral("date box") + which, [] { return input_box(date_prompt()) != nullptr; },
-        [date] { answer(input_box(date_prompt()), date); });
+        QStringLiteral("date box") + which,
+        [] { return input_box(entry_texts::date_prompt) != nullptr; },
+        [date] { answer(input_box(entry_texts::date_prompt), date); });
     driver.when(
-        QStringLiteral("name box") + which, [] { return input_box(name_prompt()) != nullptr; },
-        [name] { answer(input_box(name_prompt()), name); });
+        QStringLiteral("name box") + which,
+        [] { return input_box(entry_texts::name_prompt) != nullptr; },
+        [name] { answer(input_box(entry_texts::name_prompt), name); });
 }
 
 /// What a message box showed.
@@ -272,8 +272,8 @@ inline QImage expected_report(const QString &date, const QString &name, int lott
     bildschirm reference;
     DrawingArea &sheet = *reference.blatt();
     sheet.clear();
-    write_report_lines(analysed(date, name, lottery_variant), sheet,
-                       OutputKind::screen, Clock::pinned(pinned_now()));
+    write_report_lines(analysed(date, name, lottery_variant), sheet, OutputKind::screen,
+                       Clock::pinned(pinned_now()));
     return sheet.image();
 }
 
@@ -283,8 +283,8 @@ inline QList<ReportWriter::Line> report_lines(const QString &date, const QString
 {
     bildschirm reference;
     DrawingArea &sheet = *reference.blatt();
-    write_report_lines(analysed(date, name, lottery_variant), sheet,
-                       OutputKind::screen, Clock::pinned(pinned_now()));
+    write_report_lines(analysed(date, name, lottery_variant), sheet, OutputKind::screen,
+                       Clock::pinned(pinned_now()));
     return sheet.lines();
 }
 
