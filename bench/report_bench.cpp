@@ -17,11 +17,11 @@
 
 #include "drawing_area.h"
 #include "engine.h"
+#include "platform.h"
 #include "read_birth_entry.h"
 #include "report_lines.h"
 
 #include <QApplication>
-#include <QFont>
 
 #include <algorithm>
 #include <chrono>
@@ -153,9 +153,7 @@ int main(int argc, char *argv[])
             QStringLiteral("usage: report_bench [--screen N>=2] [--printed N] [--time-scale F]"));
 
     // As the program itself does at start.
-    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
-    QFont::insertSubstitution(QStringLiteral("Times New Roman"),
-                              QStringLiteral("Liberation Serif"));
+    substitute_design_fonts(Quendra::staticMetaObject);
     // Nothing here may end the process behind the bench's back.
     bool end_requested = false;
     ProgramSession program;

@@ -4,8 +4,10 @@
 // and on the printed page alike.
 
 #include "drawing_area.h"
+#include "platform.h"
 #include "printed_pdf.h"
 #include "printed_report.h"
+#include "quendra.h"
 #include "report_fixture.h"
 #include "report_lines.h"
 
@@ -161,9 +163,8 @@ void TestBadNames::names()
 void TestBadNames::initTestCase()
 {
     QVERIFY(temp.isValid());
-    // As the program does: the Windows face names its metric twin.
-    QFont::insertSubstitution(QStringLiteral("Times New Roman"),
-                              QStringLiteral("Liberation Serif"));
+    // The faces the program draws with.
+    substitute_design_fonts(Quendra::staticMetaObject);
 
     reference = drawn_sheet(QStringLiteral("Eva"));
     QCOMPARE(reference.tops.size(), 34);

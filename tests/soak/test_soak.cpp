@@ -9,7 +9,6 @@
 // calls the presenter's two steps directly.
 
 #include "program_session.h"
-#include "run_until.h"
 #include "usage_figures.h"
 
 #include <QCoreApplication>

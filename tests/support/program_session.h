@@ -7,10 +7,10 @@
 // report window's Command1.
 //
 // The options window and the report routines run modally, so whatever has to
-// happen meanwhile (choosing options, clicking Command1) is done from the
-// event loop, by a polling timer; the keys come from the event loop too, as a
-// person's keys do.
+// happen meanwhile (choosing options, clicking Command1) is done by a Driver;
+// the keys come from the event loop too, as a person's keys do.
 
+#include "driver.h"
 #include "scripted_prompts.h"
 
 #include "bildschirm.h"
@@ -20,14 +20,10 @@
 #include "program_state.h"
 #include "quendra.h"
 
-#include <QApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <QThread>
-#include <QTimer>
 #include <QWindow>
 
 #include <functional>
@@ -51,15 +47,6 @@ inline QString entry_name(int index)
         "Anna", "Jürgen Müller-Lüdenscheidt", "Bo", "Eva-Maria Österreicher", "Max", "Zoë",
         "Kai",  "Friederike von Großenhain"};
     return QString::fromUtf8(names[(index / 3) % 8]) + QString::number(index % 7);
-}
-
-/// Hides every dialog that is up, which ends its modal loop: whatever waits
-/// in one unwinds, so that a run that got stuck can return and say why.
-inline void hide_dialogs()
-{
-    for (QWidget *window : QApplication::topLevelWidgets())
-        if (auto *dialog = qobject_cast<QDialog *>(window); dialog && dialog->isVisible())
-            dialog->hide();
 }
 
 /// One running program: the main window with scripted boxes.
@@ -86,32 +73,24 @@ public:
             QuendraSetup{clock, time_scale, &prompts, nullptr, end_program});
         Quendra *main = window.get();
         bool confirmed = false;
-        QElapsedTimer waited;
-        waited.start();
-        QTimer confirm;
-        confirm.setInterval(1);
-        QObject::connect(&confirm, &QTimer::timeout, [&] {
-            Dialog &options = main->options_window();
-            if (!options.isVisible())
-                return;
-            if (!confirmed) {
+        // A click that leaves the window up has it hidden after the timeout,
+        // which ends its modal loop, so that this call can return and say so.
+        Driver driver(timeout_ms);
+        driver.when(
+            QStringLiteral("options window up"),
+            [main] { return main->options_window().isVisible(); },
+            [&] {
                 confirmed = true;
+                Dialog &options = main->options_window();
                 if (choose)
                     choose(options);
                 QTest::mouseClick(options.findChild<QPushButton *>(QStringLiteral("Command1")),
                                   Qt::LeftButton);
-            } else if (waited.elapsed() > timeout_ms) {
-                // Still up after the click: hiding it ends its modal loop,
-                // so that this call can return and say so.
-                options.hide();
-            }
-        });
-        confirm.start();
+            });
         window->show();
         window->activateWindow();
         const bool talking =
             QTest::qWaitFor([main] { return main->presenter().script_running(); }, timeout_ms);
-        confirm.stop();
         if (!talking) {
             failure = confirmed ? QStringLiteral("the speech did not start after the options")
                                 : QStringLiteral("the options window did not come up");
@@ -163,15 +142,13 @@ public:
     {
         Quendra *main = window.get();
         Presenter &professor = main->presenter();
-        QEventLoop loop;
-        QObject context; // ends the polling and the caption watch with this call
-        int started = 0;
+        Driver driver(timeout_per_report_ms);
+        QObject context; // ends the caption watch with this call
         int finished = 0;
         bool running = false;
-        bool clicked = false;
         QString first_caption; // after the hand-back
-        QElapsedTimer waited;
         int start_level = -1;
+        bool delivering = false; // the key is being delivered; the report runs inside
         failure.clear();
         prompts.asked.clear();
 
@@ -184,65 +161,82 @@ public:
         const auto give_up = [&](const QString &reason) {
             failure = QStringLiteral("report %1: %2").arg(finished + 1).arg(reason);
             hide_dialogs();
-            loop.quit();
+        };
+        const auto check_level = [&] {
+            const int level = QThread::currentThread()->loopLevel();
+            if (start_level < 0)
+                start_level = level;
+            else if (level > start_level)
+                stuck(start_level, level, finished);
+        };
+        const auto error_shown = [&] { return !prompts.asked_of(Asked::error).isEmpty(); };
+        const auto report_shown = [main] {
+            return main->report_window() && main->report_window()->isVisible();
         };
 
-        std::function<void()> poll;
-        poll = [&] {
-            if (!failure.isEmpty() || finished == reports.count)
-                return;
-            // A fresh timer each time: it fires even while the report that
-            // this one started is still running further up the stack.
-            QTimer::singleShot(1, &context, poll);
-            if (const QList<Asked> errors = prompts.asked_of(Asked::error); !errors.isEmpty())
-                return give_up(QStringLiteral("error box: ") + errors.first().text);
-            const int level = QThread::currentThread()->loopLevel();
-            if (!running) {
-                if (start_level < 0)
-                    start_level = level;
-                else if (level > start_level)
-                    stuck(start_level, level, started);
-                if (reports.before)
-                    reports.before(started);
-                prompts.asked.clear();
-                prompts.text_answers = {entry_date(started), entry_name(started)};
-                running = true;
-                clicked = false;
-                first_caption.clear();
-                waited.start();
-                ++started;
-                press_key();
-                return;
-            }
-            bildschirm *report = main->report_window();
-            const bool report_shown = report && report->isVisible();
-            if (!reports.printed && report_shown && !clicked) {
-                clicked = true;
-                QTest::mouseClick(report->findChild<QPushButton *>(QStringLiteral("Command1")),
-                                  Qt::LeftButton);
-                return;
-            }
-            const bool over = professor.reports_running() == 0 && !report_shown &&
-                              (reports.printed || clicked) && !first_caption.isEmpty();
-            if (!over) {
-                if (waited.elapsed() > timeout_per_report_ms)
-                    give_up(QStringLiteral("not over after %1 ms").arg(timeout_per_report_ms));
-                return;
-            }
-            if (first_caption != Presenter::sentences()[0].left(1))
-                return give_up(
-                    QStringLiteral("then the professor typed \"%1\"").arg(first_caption));
-            running = false;
-            if (reports.after)
-                reports.after(finished);
-            if (++finished < reports.count)
-                return;
-            if (level > start_level)
-                stuck(start_level, level, finished);
-            loop.quit();
+        std::function<void()> next;
+        next = [&] {
+            check_level();
+            if (reports.before)
+                reports.before(finished);
+            prompts.asked.clear();
+            prompts.text_answers = {entry_date(finished), entry_name(finished)};
+            running = true;
+            first_caption.clear();
+            if (!reports.printed)
+                driver.when(
+                    QStringLiteral("report window up"),
+                    [&] { return error_shown() || report_shown(); },
+                    [&] {
+                        if (!error_shown())
+                            QTest::mouseClick(main->report_window()->findChild<QPushButton *>(
+                                                  QStringLiteral("Command1")),
+                                              Qt::LeftButton);
+                    });
+            driver.when(
+                QStringLiteral("report over"),
+                [&] {
+                    return error_shown() || (professor.reports_running() == 0 && !report_shown() &&
+                                             !first_caption.isEmpty());
+                },
+                [&] {
+                    running = false;
+                    if (error_shown())
+                        return give_up(QStringLiteral("error box: ") +
+                                       prompts.asked_of(Asked::error).first().text);
+                    if (first_caption != Presenter::sentences()[0].left(1))
+                        return give_up(
+                            QStringLiteral("then the professor typed \"%1\"").arg(first_caption));
+                    if (reports.after)
+                        reports.after(finished);
+                    // This poll may run inside the events that the last key's
+                    // delivery handles; a key from there would nest the next
+                    // report one call deeper. So it waits until the delivery
+                    // is over, which a report that leaves a loop running
+                    // never is.
+                    if (++finished < reports.count)
+                        return driver.when(
+                            QStringLiteral("the next person"),
+                            [&] {
+                                if (delivering &&
+                                    QThread::currentThread()->loopLevel() > start_level)
+                                    stuck(start_level, QThread::currentThread()->loopLevel(),
+                                          finished);
+                                return !delivering;
+                            },
+                            next);
+                    check_level();
+                });
+            delivering = true;
+            press_key();
+            delivering = false;
         };
-        QTimer::singleShot(0, &context, poll);
-        loop.exec();
+        if (reports.count > 0)
+            driver.when(
+                QStringLiteral("the first report"), [] { return true; }, next);
+        driver.run();
+        if (failure.isEmpty() && !driver.failure.isEmpty())
+            failure = QStringLiteral("report %1: %2").arg(finished + 1).arg(driver.failure);
         return failure.isEmpty() && finished == reports.count;
     }
 

@@ -5,6 +5,7 @@
 // hook runs where a real box would wait for the user.
 
 #include "prompts.h"
+#include "read_birth_entry.h"
 
 #include <QList>
 #include <QString>
@@ -13,18 +14,6 @@
 #include <functional>
 
 namespace support {
-
-/// The date prompt, two lines joined by CR LF, the second with a leading blank.
-inline QString date_prompt()
-{
-    return QStringLiteral("Gib Dein Geburtsdatum ein (TTMMJJJJ)\r\n Zum Beispiel: 24011973");
-}
-
-/// The name prompt.
-inline QString name_prompt()
-{
-    return QStringLiteral("Gib Deinen Namen ein");
-}
 
 /// One question put to the prompt layer.
 struct Asked
@@ -44,10 +33,10 @@ inline QString step_name(const Asked &question)
     if (question.kind == Asked::yes_no)
         return QStringLiteral("yes/no");
     // Only the exact prompts count as the date and the name question.
-    const bool entry = question.title == QStringLiteral("Eingabe");
-    if (entry && question.text == date_prompt())
+    const bool entry = question.title == entry_texts::title;
+    if (entry && question.text == entry_texts::date_prompt)
         return QStringLiteral("ask date");
-    if (entry && question.text == name_prompt())
+    if (entry && question.text == entry_texts::name_prompt)
         return QStringLiteral("ask name");
     return QStringLiteral("ask text");
 }

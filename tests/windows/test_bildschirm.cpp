@@ -1,5 +1,6 @@
 #include "bildschirm.h"
 #include "drawing_area.h"
+#include "driver.h"
 #include "held_key.h"
 #include "held_keys.h"
 
@@ -157,18 +158,12 @@ void TestBildschirm::command1_hides_the_window_and_ends_exec()
 {
     bildschirm window;
     auto *command1 = window.findChild<QPushButton *>(QStringLiteral("Command1"));
-    bool was_visible = false;
-    QTimer::singleShot(0, &window, [&] {
-        was_visible = window.isVisible();
-        QTest::mouseClick(command1, Qt::LeftButton);
-    });
-    QTimer guard;
-    guard.setSingleShot(true);
-    connect(&guard, &QTimer::timeout, &window, [&] { window.done(-1); });
-    guard.start(10000);
-
+    support::Driver driver(10000);
+    driver.when(
+        QStringLiteral("report window shown"), [&] { return window.isVisible(); },
+        [&] { QTest::mouseClick(command1, Qt::LeftButton); });
     QCOMPARE(window.exec(), int(QDialog::Accepted));
-    QVERIFY(was_visible);
+    QVERIFY2(driver.done(), qPrintable(driver.failure));
     QVERIFY(!window.isVisible());
 }
 

@@ -3,6 +3,7 @@
 // command line. Where it opens is checked on a real X server (tests/e2e).
 
 #include "dialog.h"
+#include "driver.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -10,7 +11,6 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
 #include <QWindow>
 
 class TestOptionsWindow : public QObject
@@ -38,7 +38,7 @@ private:
         return dialog->findChild<QPushButton *>(QStringLiteral("Command1"));
     }
     // Runs the dialog modally and calls step once it is active; false if the
-    // window had to be closed by force.
+    // window had to be closed by force, as one that stays open would hang the test.
     bool exec_with(const std::function<void()> &step);
 
     std::unique_ptr<Dialog> dialog;
@@ -56,19 +56,11 @@ void TestOptionsWindow::cleanup()
 
 bool TestOptionsWindow::exec_with(const std::function<void()> &step)
 {
-    QTimer::singleShot(0, dialog.get(), [this, step] {
-        if (!QTest::qWaitForWindowActive(dialog.get())) {
-            qWarning("options window did not become active");
-        }
-        step();
-    });
-    // A watchdog, so that a window that stays open fails the test instead of hanging it.
-    QTimer watchdog;
-    watchdog.setSingleShot(true);
-    QObject::connect(&watchdog, &QTimer::timeout, dialog.get(), [this] { dialog->hide(); });
-    watchdog.start(5000);
+    support::Driver driver(5000);
+    driver.when(
+        QStringLiteral("options window active"), [this] { return dialog->isActiveWindow(); }, step);
     dialog->exec();
-    return watchdog.isActive();
+    return driver.done();
 }
 
 void TestOptionsWindow::defaults()

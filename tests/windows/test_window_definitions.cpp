@@ -1,5 +1,8 @@
-// The main window's and the options window's controls as the program creates
-// them: names, kinds, places, texts, colours, fonts, pictures and tab order.
+// What the main window's and the options window's definitions must give and
+// an edit in Designer could break: the texts, faces and colours, the X over
+// the title, which controls take the keyboard and in what order, the fixed
+// sizes and frames, and the pictures. Where the controls lie on the screen is
+// checked by test_design_scale, the report window by test_bildschirm.
 
 #include "dialog.h"
 #include "ui_quendra.h"
@@ -18,21 +21,33 @@ const QColor orange(0xFF, 0x80, 0x00);
 const QColor peach(0xFF, 0xE0, 0xC0);
 const QColor light_green(0xC0, 0xFF, 0xC0);
 
-// The colour the system gives a role when nobody set one.
-QColor system_color(QPalette::ColorRole role)
-{
-    return QApplication::palette().color(QPalette::Active, role);
-}
-
 bool has_sizes(const QIcon &icon, std::initializer_list<int> sides)
 {
     const QList<QSize> sizes = icon.availableSizes();
-    for (int side : sides) {
-        if (!sizes.contains(QSize(side, side))) {
-            return false;
-        }
-    }
-    return true;
+    return std::all_of(sides.begin(), sides.end(),
+                       [&](int side) { return sizes.contains(QSize(side, side)); });
+}
+
+QColor colour(const QWidget *widget, QPalette::ColorRole role)
+{
+    return widget->palette().color(QPalette::Active, role);
+}
+
+// The visible controls directly on window that overlap, as pairs of names.
+QStringList overlaps(const QWidget &window)
+{
+    QList<QWidget *> shown;
+    for (QWidget *child : window.findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        if (!child->isHidden())
+            shown.append(child);
+    QStringList found;
+    for (qsizetype i = 0; i < shown.size(); ++i)
+        for (qsizetype j = i + 1; j < shown.size(); ++j)
+            if (shown[i]->geometry().intersects(shown[j]->geometry()))
+                found.append(std::min(shown[i]->objectName(), shown[j]->objectName()) +
+                             QLatin1Char('/') +
+                             std::max(shown[i]->objectName(), shown[j]->objectName()));
+    return found;
 }
 
 } // namespace
@@ -45,24 +60,22 @@ private slots:
     void initTestCase();
     void init();
 
-    void main_window();
-    void main_window_controls_data();
-    void main_window_controls();
+    void windows();
+    void captions_data();
+    void captions();
+    void main_window_faces_data();
+    void main_window_faces();
     void main_window_pictures_data();
     void main_window_pictures();
-    void exit_label_lies_above_title();
+    void x_lies_over_the_title();
     void main_window_controls_never_take_focus();
-
-    void options_window();
-    void options_window_flags_data();
-    void options_window_flags();
-    void options_window_controls_data();
-    void options_window_controls();
-    void start_button();
-    void options_window_uses_default_font();
+    void options_window_layout();
+    void options_window_look();
     void options_window_tab_order();
 
 private:
+    QWidget *control() const;
+
     QWidget host;
     Ui::Quendra main_ui;
     std::unique_ptr<Dialog> dialog;
@@ -79,139 +92,164 @@ void TestWindowDefinitions::init()
     dialog = std::make_unique<Dialog>();
 }
 
-void TestWindowDefinitions::main_window()
+void TestWindowDefinitions::windows()
 {
     QCOMPARE(host.objectName(), QStringLiteral("Quendra"));
     const QString title = host.windowTitle();
     QVERIFY2(title.startsWith(QStringLiteral("Rirezavezerivadur ")), qPrintable(title));
     QVERIFY(title.size() > QStringLiteral("Rirezavezerivadur ").size()); // the notice
+    // The design's size, which the design scale draws larger.
     QCOMPARE(host.size(), QSize(800, 588));
-    QCOMPARE(host.palette().color(QPalette::Window), white);
+    QCOMPARE(colour(&host, QPalette::Window), white);
     QVERIFY(has_sizes(host.windowIcon(), {16, 32}));
+
+    QCOMPARE(dialog->objectName(), QStringLiteral("Dialog"));
+    QCOMPARE(dialog->windowTitle(), QStringLiteral("Programmoptionen"));
+    QCOMPARE(dialog->size(), QSize(405, 216));
+    QCOMPARE(dialog->minimumSize(), dialog->size());
+    QCOMPARE(dialog->maximumSize(), dialog->size());
+    QVERIFY(!dialog->isSizeGripEnabled());
+    QCOMPARE(colour(dialog.get(), QPalette::Window), peach);
+    QVERIFY(has_sizes(dialog->windowIcon(), {16, 32}));
+    // A fixed dialog frame with its title bar, and no way out but the start button.
+    const Qt::WindowFlags wanted = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                   Qt::MSWindowsFixedSizeDialogHint;
+    const Qt::WindowFlags refused = Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                                    Qt::WindowMinMaxButtonsHint | Qt::WindowContextHelpButtonHint;
+    QCOMPARE(dialog->windowFlags() & (wanted | refused), wanted);
 }
 
-void TestWindowDefinitions::main_window_controls_data()
+// The rows of the tables below are named after their control.
+QWidget *TestWindowDefinitions::control() const
 {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QRect>("geometry");
-    QTest::addColumn<QString>("text");
+    const QString name = QString::fromLatin1(QTest::currentDataTag());
+    QWidget *found = host.findChild<QWidget *>(name);
+    return found ? found : dialog->findChild<QWidget *>(name);
+}
+
+void TestWindowDefinitions::captions_data()
+{
+    QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("tooltip");
-    QTest::addColumn<QString>("family");
-    QTest::addColumn<qreal>("point_size");
-    QTest::addColumn<QColor>("foreground"); // invalid: the system's text colour
-    QTest::addColumn<QColor>("background"); // invalid: no background of its own
-    QTest::addColumn<int>("frame");
-    QTest::addColumn<int>("alignment");
-    QTest::addColumn<bool>("word_wrap");
 
-    const int centred = Qt::AlignCenter;
-    const int top_left = Qt::AlignLeft | Qt::AlignTop;
-    QTest::newRow("Prof: the professor")
-        << QStringLiteral("Prof") << QRect(48, 104, 249, 353) << QString() << QString() << QString()
-        << 0.0 << QColor() << QColor() << int(QFrame::NoFrame) << top_left << false;
-    QTest::newRow("blase: the speech bubble")
-        << QStringLiteral("blase") << QRect(24, 0, 513, 97) << QStringLiteral("Label1") << QString()
-        << QStringLiteral("MS Sans Serif") << 24.0 << QColor() << white << int(QFrame::NoFrame)
-        << top_left << true;
-    QTest::newRow("Picture1: the head picture")
-        << QStringLiteral("Picture1") << QRect(312, 104, 485, 209) << QString() << QString()
-        << QString() << 0.0 << QColor() << QColor() << int(QFrame::NoFrame) << top_left << false;
-    QTest::newRow("Label7: the title")
-        << QStringLiteral("Label7") << QRect(312, 320, 485, 137)
-        << QStringLiteral("Deine persönliche Geburtstag-Quendra von Professor ZUZ Zarnok")
-        << QString() << QStringLiteral("Times New Roman") << 27.75 << orange << peach
-        << int(QFrame::Box) << centred << true;
-    QTest::newRow("Label1: the X")
-        << QStringLiteral("Label1") << QRect(312, 320, 33, 33) << QStringLiteral("X")
-        << QStringLiteral("Programm beenden") << QStringLiteral("MS Sans Serif") << 18.0 << QColor()
-        << orange << int(QFrame::Box) << centred << false;
+    const QString title = QStringLiteral("Deine persönliche Geburtstag-Quendra von Professor ZUZ "
+                                         "Zarnok");
+    QTest::newRow("Label1") << QStringLiteral("X") << QStringLiteral("Programm beenden");
+    QTest::newRow("blase") << QStringLiteral("Label1") << QString();
+    QTest::newRow("Label7") << title << QString();
+    QTest::newRow("Command1") << QString() << QStringLiteral("Programm starten");
+    QTest::newRow("Frame1") << QStringLiteral("Anzeige oder Ausdruck ?") << QString();
+    QTest::newRow("Ausdruck_0")
+        << QStringLiteral("Ausdruck")
+        << QStringLiteral("Nach Eingabe der Daten kommt sofort die Quendra am Drucker raus");
+    QTest::newRow("Ausdruck_1") << QStringLiteral("Anzeige am Bildschirm")
+                                << QStringLiteral("Die Quendra kann am Bildschirm gelesen werden");
+    QTest::newRow("Frame2") << QStringLiteral("Lotto") << QString();
+    QTest::newRow("Lotto_0") << QStringLiteral("Österreich 6 aus 45")
+                             << QStringLiteral("Berechnen von 6 Glückszahen für Lotto 6 aus 45");
+    QTest::newRow("Lotto_1") << QStringLiteral("Deutschland 6 aus 49")
+                             << QStringLiteral("Berechnen von 6 Glückszahlen für Lotto 6 aus 49");
 }
 
-void TestWindowDefinitions::main_window_controls()
+void TestWindowDefinitions::captions()
 {
-    QFETCH(QString, name);
-    auto *label = host.findChild<QLabel *>(name);
-    QVERIFY2(label != nullptr, qPrintable(name));
+    const QWidget *shown = control();
+    QVERIFY(shown);
+    // Character for character: neither window marks an access key.
+    QTEST(shown->property(shown->inherits("QGroupBox") ? "title" : "text").toString(), "caption");
+    QTEST(shown->toolTip(), "tooltip");
+}
+
+void TestWindowDefinitions::main_window_faces_data()
+{
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<qreal>("points");
+    QTest::addColumn<QColor>("text"); // invalid: the system's text colour
+    QTest::addColumn<QColor>("fill");
+    QTest::addColumn<bool>("box");
+    QTest::addColumn<bool>("centred");
+
+    const QString sans = QStringLiteral("MS Sans Serif");
+    QTest::newRow("Label1") << sans << 18.0 << QColor() << orange << true << true;
+    QTest::newRow("blase") << sans << 24.0 << QColor() << white << false << false;
+    QTest::newRow("Label7") << QStringLiteral("Times New Roman") << 27.75 << orange << peach << true
+                            << true;
+}
+
+void TestWindowDefinitions::main_window_faces()
+{
+    QFETCH(QColor, text);
+    QFETCH(QColor, fill);
+    QFETCH(bool, box);
+    QFETCH(bool, centred);
+    auto *label = qobject_cast<QLabel *>(control());
+    QVERIFY(label);
     QVERIFY(!label->isHidden());
-
-    QTEST(label->geometry(), "geometry");
-    QFETCH(QString, text);
-    if (!text.isEmpty()) {
-        QCOMPARE(label->text(), text);
-    }
-    QTEST(label->toolTip(), "tooltip");
-
-    QFETCH(QString, family);
-    QFETCH(qreal, point_size);
     label->ensurePolished(); // fonts as they are on the screen
-    if (family.isEmpty()) {
-        QVERIFY(!label->testAttribute(Qt::WA_SetFont));
-    } else {
-        QCOMPARE(label->font().family(), family);
-        QCOMPARE(label->font().pointSizeF(), point_size);
-        QVERIFY(label->font().bold());
-    }
-
-    QFETCH(QColor, foreground);
-    QCOMPARE(label->palette().color(QPalette::Active, QPalette::WindowText),
-             foreground.isValid() ? foreground : system_color(QPalette::WindowText));
-    QFETCH(QColor, background);
-    QCOMPARE(label->autoFillBackground(), background.isValid());
-    if (background.isValid()) {
-        QCOMPARE(label->palette().color(QPalette::Active, QPalette::Window), background);
-        QCOMPARE(label->palette().color(QPalette::Inactive, QPalette::Window), background);
-    }
-
-    QTEST(int(label->frameShape()), "frame");
-    if (label->frameShape() == QFrame::Box) {
-        QCOMPARE(label->frameShadow(), QFrame::Plain);
-        QCOMPARE(label->lineWidth(), 1);
-    }
-    QTEST(int(label->alignment() & (Qt::AlignHorizontal_Mask | Qt::AlignVertical_Mask)),
-          "alignment");
-    QTEST(label->wordWrap(), "word_wrap");
+    QTEST(label->font().family(), "family");
+    QTEST(label->font().pointSizeF(), "points");
+    QVERIFY(label->font().bold());
+    QCOMPARE(colour(label, QPalette::WindowText),
+             text.isValid() ? text : QApplication::palette().color(QPalette::WindowText));
+    QVERIFY(label->autoFillBackground());
+    QCOMPARE(colour(label, QPalette::Window), fill);
+    QCOMPARE(label->palette().color(QPalette::Inactive, QPalette::Window), fill);
+    QCOMPARE(label->frameShape(), box ? QFrame::Box : QFrame::NoFrame);
+    QCOMPARE(label->frameShadow(), QFrame::Plain);
+    QCOMPARE(label->lineWidth(), 1);
+    QCOMPARE(label->alignment() & (Qt::AlignHorizontal_Mask | Qt::AlignVertical_Mask),
+             centred ? Qt::Alignment(Qt::AlignCenter) : Qt::AlignLeft | Qt::AlignTop);
+    // Longer texts wrap inside the fixed rectangle; the X is one letter.
+    QCOMPARE(label->wordWrap(), label != main_ui.Label1);
 }
 
 void TestWindowDefinitions::main_window_pictures_data()
 {
-    QTest::addColumn<QString>("name");
     QTest::addColumn<QSize>("picture");
     QTest::addColumn<bool>("stretched");
     QTest::addColumn<bool>("hidden");
 
-    QTest::newRow("Prof: the professor, unscaled")
-        << QStringLiteral("Prof") << QSize(250, 350) << false << false;
+    QTest::newRow("Prof") << QSize(250, 350) << false << false;
     // The holders are filled from the picture files at start.
-    QTest::newRow("Picture2: head picture holder")
-        << QStringLiteral("Picture2") << QSize() << false << true;
-    QTest::newRow("logo: logo holder") << QStringLiteral("logo") << QSize() << false << true;
-    QTest::newRow("Picture1: nothing yet, stretches")
-        << QStringLiteral("Picture1") << QSize() << true << false;
+    QTest::newRow("Picture2") << QSize() << false << true;
+    QTest::newRow("logo") << QSize() << false << true;
+    QTest::newRow("Picture1") << QSize() << true << false; // nothing until it is first shown
 }
 
 void TestWindowDefinitions::main_window_pictures()
 {
-    QFETCH(QString, name);
     QFETCH(QSize, picture);
-    auto *label = host.findChild<QLabel *>(name);
-    QVERIFY2(label != nullptr, qPrintable(name));
-    if (picture.isValid()) {
-        QCOMPARE(label->pixmap().size(), picture);
-    } else {
-        QVERIFY(label->pixmap().isNull());
-    }
+    auto *label = qobject_cast<QLabel *>(control());
+    QVERIFY(label);
+    QCOMPARE(label->pixmap().isNull() ? QSize() : label->pixmap().size(), picture);
     QTEST(label->hasScaledContents(), "stretched");
     QTEST(label->isHidden(), "hidden");
+    // No font, no fill and no border: the window's white shows around them.
+    QVERIFY(!label->testAttribute(Qt::WA_SetFont));
+    QVERIFY(!label->autoFillBackground());
+    QCOMPARE(label->frameShape(), QFrame::NoFrame);
+    if (label == main_ui.Prof) {
+        // One column of the professor is cut off, and the white shows below him.
+        QCOMPARE(label->size(), picture + QSize(-1, 3));
+        QCOMPARE(label->alignment(), Qt::AlignLeft | Qt::AlignTop);
+    }
 }
 
-void TestWindowDefinitions::exit_label_lies_above_title()
+void TestWindowDefinitions::x_lies_over_the_title()
 {
+    // The X sits in the title's top-left corner and gets the clicks there;
+    // nothing else that shows overlaps.
+    QCOMPARE(main_ui.Label1->pos(), main_ui.Label7->pos());
+    QCOMPARE(overlaps(host), QStringList{QStringLiteral("Label1/Label7")});
     host.show();
     QVERIFY(QTest::qWaitForWindowExposed(&host));
-    // The X sits in the title's top-left corner and must get the clicks there.
     QCOMPARE(host.childAt(main_ui.Label1->geometry().center()), main_ui.Label1);
     QCOMPARE(host.childAt(main_ui.Label7->geometry().center()), main_ui.Label7);
     host.hide();
+    // Everything but the bubble, whose width follows the screen, lies inside the design.
+    for (QWidget *child : host.findChildren<QWidget *>())
+        if (!child->isHidden() && child != main_ui.blase)
+            QVERIFY2(host.rect().contains(child->geometry()), qPrintable(child->objectName()));
 }
 
 void TestWindowDefinitions::main_window_controls_never_take_focus()
@@ -219,139 +257,71 @@ void TestWindowDefinitions::main_window_controls_never_take_focus()
     // Every key belongs to the window itself: it starts an analysis.
     const auto children = host.findChildren<QWidget *>();
     QVERIFY(children.size() >= 7);
-    for (QWidget *child : children) {
+    for (QWidget *child : children)
         QVERIFY2(child->focusPolicy() == Qt::NoFocus, qPrintable(child->objectName()));
-    }
 }
 
-void TestWindowDefinitions::options_window()
+void TestWindowDefinitions::options_window_layout()
 {
-    QCOMPARE(dialog->objectName(), QStringLiteral("Dialog"));
-    QCOMPARE(dialog->windowTitle(), QStringLiteral("Programmoptionen"));
-    QCOMPARE(dialog->size(), QSize(405, 216));
-    QCOMPARE(dialog->minimumSize(), QSize(405, 216));
-    QCOMPARE(dialog->maximumSize(), QSize(405, 216));
-    QVERIFY(!dialog->isSizeGripEnabled());
-    QCOMPARE(dialog->palette().color(QPalette::Window), peach);
-    QVERIFY(has_sizes(dialog->windowIcon(), {16, 32}));
-}
-
-void TestWindowDefinitions::options_window_flags_data()
-{
-    QTest::addColumn<int>("flag");
-    QTest::addColumn<bool>("set");
-
-    QTest::newRow("dialog") << int(Qt::Dialog) << true;
-    QTest::newRow("own choice of decorations") << int(Qt::CustomizeWindowHint) << true;
-    QTest::newRow("title bar") << int(Qt::WindowTitleHint) << true;
-    QTest::newRow("fixed dialog frame") << int(Qt::MSWindowsFixedSizeDialogHint) << true;
-    QTest::newRow("no system menu") << int(Qt::WindowSystemMenuHint) << false;
-    QTest::newRow("no close button") << int(Qt::WindowCloseButtonHint) << false;
-    QTest::newRow("no minimise button") << int(Qt::WindowMinimizeButtonHint) << false;
-    QTest::newRow("no maximise button") << int(Qt::WindowMaximizeButtonHint) << false;
-    QTest::newRow("no context help button") << int(Qt::WindowContextHelpButtonHint) << false;
-}
-
-void TestWindowDefinitions::options_window_flags()
-{
-    QFETCH(int, flag);
-    QTEST(dialog->windowFlags().testFlags(Qt::WindowFlags(flag)), "set");
-}
-
-void TestWindowDefinitions::options_window_controls_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QString>("parent");
-    QTest::addColumn<QRect>("geometry");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<QString>("tooltip");
-    QTest::addColumn<bool>("checked");
-
-    const QString radio = QStringLiteral("QRadioButton");
-    const QString frame = QStringLiteral("QGroupBox");
-    const QString dialog_name = QStringLiteral("Dialog");
-    QTest::newRow("Frame2: Lotto")
-        << QStringLiteral("Frame2") << frame << dialog_name << QRect(164, 88, 229, 73)
-        << QStringLiteral("Lotto") << QString() << false;
-    QTest::newRow("Lotto 1: 6 aus 49")
-        << QStringLiteral("Lotto_1") << radio << QStringLiteral("Frame2") << QRect(16, 44, 201, 17)
-        << QStringLiteral("Deutschland 6 aus 49")
-        << QStringLiteral("Berechnen von 6 Glückszahlen für Lotto 6 aus 49") << false;
-    QTest::newRow("Lotto 0: 6 aus 45")
-        << QStringLiteral("Lotto_0") << radio << QStringLiteral("Frame2") << QRect(16, 20, 201, 17)
-        << QStringLiteral("Österreich 6 aus 45")
-        << QStringLiteral("Berechnen von 6 Glückszahen für Lotto 6 aus 45") << true;
-    QTest::newRow("Frame1: display or printout")
-        << QStringLiteral("Frame1") << frame << dialog_name << QRect(164, 12, 229, 73)
-        << QStringLiteral("Anzeige oder Ausdruck ?") << QString() << false;
-    QTest::newRow("Ausdruck 1: screen")
-        << QStringLiteral("Ausdruck_1") << radio << QStringLiteral("Frame1")
-        << QRect(16, 44, 201, 17) << QStringLiteral("Anzeige am Bildschirm")
-        << QStringLiteral("Die Quendra kann am Bildschirm gelesen werden") << true;
-    QTest::newRow("Ausdruck 0: printout")
-        << QStringLiteral("Ausdruck_0") << radio << QStringLiteral("Frame1")
-        << QRect(16, 20, 201, 17) << QStringLiteral("Ausdruck")
-        << QStringLiteral("Nach Eingabe der Daten kommt sofort die Quendra am Drucker raus")
-        << false;
-}
-
-void TestWindowDefinitions::options_window_controls()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, kind);
-    QFETCH(QString, caption);
-    QFETCH(bool, checked);
-    auto *control = dialog->findChild<QWidget *>(name);
-    QVERIFY2(control != nullptr, qPrintable(name));
-    QCOMPARE(QString::fromLatin1(control->metaObject()->className()), kind);
-    QTEST(control->parentWidget()->objectName(), "parent");
-    QTEST(control->geometry(), "geometry");
-    QTEST(control->toolTip(), "tooltip");
-
-    if (auto *radio = qobject_cast<QRadioButton *>(control)) {
-        QCOMPARE(radio->text(), caption);
-        QCOMPARE(radio->isChecked(), checked);
-        QVERIFY(radio->autoExclusive());
-    } else {
-        QCOMPARE(qobject_cast<QGroupBox *>(control)->title(), caption);
-    }
-    // Orange text, filled with the window's peach (a button's fill is its Button colour).
-    QCOMPARE(control->palette().color(QPalette::Active, QPalette::WindowText), orange);
-    QCOMPARE(control->palette().color(QPalette::Inactive, QPalette::WindowText), orange);
-    QVERIFY(control->autoFillBackground());
-    QCOMPARE(control->palette().color(QPalette::Active, control->backgroundRole()), peach);
-}
-
-void TestWindowDefinitions::start_button()
-{
-    auto *button = dialog->findChild<QPushButton *>(QStringLiteral("Command1"));
-    QVERIFY(button != nullptr);
-    QCOMPARE(button->parentWidget(), dialog.get());
-    QCOMPARE(button->geometry(), QRect(164, 168, 229, 41));
-    QVERIFY(button->text().isEmpty());
-    QCOMPARE(button->toolTip(), QStringLiteral("Programm starten"));
-    QCOMPARE(button->accessibleName(), QStringLiteral("Programm starten"));
-    QCOMPARE(button->palette().color(QPalette::Button), light_green);
-    // The check mark is the button's only marking, drawn at its 32 x 32 size.
-    QCOMPARE(button->iconSize(), QSize(32, 32));
-    QVERIFY(has_sizes(button->icon(), {16, 32}));
-
-    auto *image = dialog->findChild<QLabel *>(QStringLiteral("Image1"));
-    QVERIFY(image != nullptr);
-    QCOMPARE(image->geometry(), QRect(0, 0, 154, 214));
+    // The smiling professor on the left; to his right, one below the other
+    // and all as wide, the two queries and the start button.
+    const auto *image = dialog->findChild<QLabel *>(QStringLiteral("Image1"));
+    auto *frame1 = dialog->findChild<QGroupBox *>(QStringLiteral("Frame1"));
+    auto *frame2 = dialog->findChild<QGroupBox *>(QStringLiteral("Frame2"));
+    const auto *start = dialog->findChild<QPushButton *>(QStringLiteral("Command1"));
+    QVERIFY(image && frame1 && frame2 && start);
+    QCOMPARE(overlaps(*dialog), QStringList());
+    QCOMPARE(frame2->x(), frame1->x());
+    QCOMPARE(start->x(), frame1->x());
+    QCOMPARE(frame2->width(), frame1->width());
+    QCOMPARE(start->width(), frame1->width());
+    QVERIFY(image->geometry().right() < frame1->x());
+    QVERIFY(frame1->y() < frame2->y() && frame2->y() < start->y());
+    for (const QWidget *control : dialog->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        QVERIFY2(dialog->rect().contains(control->geometry()), qPrintable(control->objectName()));
     QVERIFY(image->hasScaledContents());
     QCOMPARE(image->pixmap().size(), QSize(250, 350));
+
+    // Each query's buttons are one group inside its frame, index 0 above
+    // index 1, one below the other; the window opens with the upper Lotto
+    // and the lower display button chosen.
+    const std::pair<const QGroupBox *, QString> queries[] = {{frame1, QStringLiteral("Ausdruck")},
+                                                             {frame2, QStringLiteral("Lotto")}};
+    for (const auto &[frame, name] : queries) {
+        const auto *upper = frame->findChild<QRadioButton *>(name + QStringLiteral("_0"));
+        const auto *lower = frame->findChild<QRadioButton *>(name + QStringLiteral("_1"));
+        QVERIFY2(upper && lower, qPrintable(name));
+        QVERIFY(upper->autoExclusive() && lower->autoExclusive());
+        QCOMPARE(upper->x(), lower->x());
+        QCOMPARE(upper->size(), lower->size());
+        QVERIFY(upper->geometry().bottom() < lower->y());
+        QVERIFY(frame->rect().contains(lower->geometry()));
+    }
+    QVERIFY(dialog->Lotto(0)->isChecked() && !dialog->Lotto(1)->isChecked());
+    QVERIFY(dialog->Ausdruck(1)->isChecked() && !dialog->Ausdruck(0)->isChecked());
 }
 
-void TestWindowDefinitions::options_window_uses_default_font()
+void TestWindowDefinitions::options_window_look()
 {
+    // The default dialog font everywhere; orange text on the window's peach.
+    QVERIFY(!dialog->testAttribute(Qt::WA_SetFont));
     const auto children = dialog->findChildren<QWidget *>();
     QVERIFY(children.size() >= 8);
     for (QWidget *child : children) {
         QVERIFY2(!child->testAttribute(Qt::WA_SetFont), qPrintable(child->objectName()));
+        if (!qobject_cast<QGroupBox *>(child) && !qobject_cast<QRadioButton *>(child))
+            continue;
+        QCOMPARE(colour(child, QPalette::WindowText), orange);
+        QCOMPARE(child->palette().color(QPalette::Inactive, QPalette::WindowText), orange);
+        QVERIFY(child->autoFillBackground());
+        QCOMPARE(colour(child, child->backgroundRole()), peach);
     }
-    QVERIFY(!dialog->testAttribute(Qt::WA_SetFont));
+    // The check mark is the start button's only marking, drawn at its 32 x 32 size.
+    auto *start = dialog->findChild<QPushButton *>(QStringLiteral("Command1"));
+    QCOMPARE(start->accessibleName(), QStringLiteral("Programm starten"));
+    QCOMPARE(colour(start, QPalette::Button), light_green);
+    QCOMPARE(start->iconSize(), QSize(32, 32));
+    QVERIFY(has_sizes(start->icon(), {16, 32}));
 }
 
 void TestWindowDefinitions::options_window_tab_order()
@@ -370,9 +340,9 @@ void TestWindowDefinitions::options_window_tab_order()
         QCOMPARE(QApplication::focusWidget()->objectName(), next);
     }
     // Within a group the arrow keys move the selection.
-    dialog->findChild<QRadioButton *>(QStringLiteral("Lotto_0"))->setFocus();
+    dialog->Lotto(0)->setFocus();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
-    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Lotto_1"));
+    QCOMPARE(QApplication::focusWidget(), dialog->Lotto(1));
     QVERIFY(dialog->Lotto(1)->isChecked());
     dialog->hide();
 }

@@ -4,15 +4,15 @@
 //
 // The report routines run modally inside the key handler, so a test cannot
 // wait for a window and then click it from its own stack: it would never get
-// control back. Instead a Driver acts from the event loop when a condition
-// holds ("when the report window is up, click Command1"), while the test
-// presses the key that starts everything. ScriptedPrompts (tests/support)
+// control back. Instead a Driver (tests/support) acts from the event loop
+// when a condition holds ("when the report window is up, click Command1"),
+// while the test presses the key that starts everything. ScriptedPrompts
 // stands in for the boxes, answering from a queue and recording what it was
 // asked; a scripted box can also stay "open" for a while, running the event
 // loop like a real modal box does.
 
 #include "program_session.h"
-#include "run_until.h"
+#include "report_fixture.h"
 #include "scripted_prompts.h"
 
 #include "bildschirm.h"
@@ -23,16 +23,13 @@
 #include "program_state.h"
 #include "prompts.h"
 #include "quendra.h"
-#include "read_birth_entry.h"
 #include "report_lines.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -40,15 +37,12 @@
 #include <QWindow>
 
 #include <cstring>
-#include <deque>
 #include <functional>
-#include <memory>
 
 namespace flow {
 
 using support::Asked;
-using support::date_prompt;
-using support::name_prompt;
+using support::Driver;
 using support::run_until;
 using support::ScriptedPrompts;
 
@@ -93,101 +87,6 @@ inline QStringList steps(std::initializer_list<const char *> names)
     return list;
 }
 
-/// Acts from the event loop: each step waits until its condition holds and
-/// then runs its action, one step after the other. A step that is not
-/// reached in time is recorded as a failure and every dialog is hidden, so
-/// that the modal loops unwind and the test can report it; so is a modal
-/// window that stays open with no step left to close it.
-class Driver
-{
-public:
-    explicit Driver(int step_timeout_ms = 20000) : step_timeout_ms(step_timeout_ms)
-    {
-        QObject::connect(&watch, &QTimer::timeout, [this] { rescue_forgotten_window(); });
-        watch.start(100);
-    }
-    ~Driver() { alive.reset(); }
-
-    void when(const QString &name, std::function<bool()> condition, std::function<void()> action)
-    {
-        steps.push_back({name, std::move(condition), std::move(action)});
-        if (steps.size() == 1)
-            waited.start();
-        schedule();
-    }
-
-    bool done() const { return steps.empty() && failure.isEmpty(); }
-    QString failure;
-
-private:
-    struct Step
-    {
-        QString name;
-        std::function<bool()> condition;
-        std::function<void()> action;
-    };
-
-    void schedule()
-    {
-        // A fresh single-shot timer each time: a timer never fires again
-        // while its own slot is still running, and an action may block in a
-        // modal loop for long. One poll at a time is pending.
-        if (scheduled)
-            return;
-        scheduled = true;
-        std::weak_ptr<int> guard = alive;
-        QTimer::singleShot(1, qApp, [this, guard] {
-            if (!guard.expired())
-                poll();
-        });
-    }
-
-    void poll()
-    {
-        scheduled = false;
-        if (steps.empty())
-            return;
-        schedule();
-        Step &front = steps.front();
-        if (front.condition()) {
-            const std::function<void()> action = std::move(front.action);
-            steps.pop_front();
-            waited.start();
-            action();
-            return;
-        }
-        if (waited.elapsed() > step_timeout_ms) {
-            failure = QStringLiteral("never reached: ") + front.name;
-            steps.clear();
-            support::hide_dialogs();
-        }
-    }
-
-    void rescue_forgotten_window()
-    {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!steps.empty() || !modal) {
-            forgotten_since.invalidate();
-            return;
-        }
-        if (!forgotten_since.isValid())
-            forgotten_since.start();
-        if (forgotten_since.elapsed() > step_timeout_ms) {
-            failure = QStringLiteral("nothing left to close ") + modal->objectName() +
-                      QLatin1Char(' ') + QString::fromLatin1(modal->metaObject()->className());
-            support::hide_dialogs();
-        }
-    }
-
-    int step_timeout_ms;
-    std::deque<Step> steps;
-    QElapsedTimer waited;
-    QElapsedTimer forgotten_since;
-    QTimer watch;
-    bool scheduled = false;
-    std::shared_ptr<int> alive = std::make_shared<int>(0);
-};
-
 /// Logs every showing and hiding of the options and report windows, and
 /// every real input or message box that opens.
 class WindowWatcher : public QObject
@@ -224,18 +123,12 @@ protected:
     }
 };
 
-/// A fixed now for the whole test, so that the reports can be redrawn.
-inline QDateTime fixed_now()
-{
-    return QDateTime(QDate(2024, 6, 15), QTime(14, 30));
-}
-
-/// A main window at the fixed now, its timers running time_scale times their
+/// A main window at the pinned now, its timers running time_scale times their
 /// intervals, asking through prompts (the real boxes when null).
 inline QuendraSetup pinned_setup(double time_scale, Prompts *prompts = nullptr,
                                  ProgramEnd end_program = log_end)
 {
-    return QuendraSetup{Clock::pinned(fixed_now()), time_scale, prompts, nullptr,
+    return QuendraSetup{Clock::pinned(pinned_now()), time_scale, prompts, nullptr,
                         std::move(end_program)};
 }
 
@@ -316,11 +209,13 @@ inline void type_entry(Driver &driver, const QString &date, const QString &name,
                        const QString &which = {})
 {
     driver.when(
-        QStringLiteral("date box") + which, [] { return input_box(date_prompt()) != nullptr; },
-        [date] { answer(input_box(date_prompt()), date); });
+        QStringLiteral("date box") + which,
+        [] { return input_box(entry_texts::date_prompt) != nullptr; },
+        [date] { answer(input_box(entry_texts::date_prompt), date); });
     driver.when(
-        QStringLiteral("name box") + which, [] { return input_box(name_prompt()) != nullptr; },
-        [name] { answer(input_box(name_prompt()), name); });
+        QStringLiteral("name box") + which,
+        [] { return input_box(entry_texts::name_prompt) != nullptr; },
+        [name] { answer(input_box(entry_texts::name_prompt), name); });
 }
 
 /// What a message box showed.
@@ -374,14 +269,11 @@ inline bool start_by_keyboard(Quendra &window, Driver &driver)
 /// window of our own.
 inline QImage expected_report(const QString &date, const QString &name, int lottery_variant)
 {
-    const std::optional<AcceptedEntry> entry = accept_birth_entry(date, name, fixed_now());
-    if (!entry)
-        return {};
     bildschirm reference;
     DrawingArea &sheet = *reference.blatt();
     sheet.clear();
-    write_report_lines(analyse_entry(*entry, lottery_variant, fixed_now()), sheet,
-                       OutputKind::screen, Clock::pinned(fixed_now()));
+    write_report_lines(analysed(date, name, lottery_variant), sheet, OutputKind::screen,
+                       Clock::pinned(pinned_now()));
     return sheet.image();
 }
 
@@ -389,13 +281,10 @@ inline QImage expected_report(const QString &date, const QString &name, int lott
 inline QList<ReportWriter::Line> report_lines(const QString &date, const QString &name,
                                               int lottery_variant)
 {
-    const std::optional<AcceptedEntry> entry = accept_birth_entry(date, name, fixed_now());
-    if (!entry)
-        return {};
     bildschirm reference;
     DrawingArea &sheet = *reference.blatt();
-    write_report_lines(analyse_entry(*entry, lottery_variant, fixed_now()), sheet,
-                       OutputKind::screen, Clock::pinned(fixed_now()));
+    write_report_lines(analysed(date, name, lottery_variant), sheet, OutputKind::screen,
+                       Clock::pinned(pinned_now()));
     return sheet.lines();
 }
 
@@ -425,14 +314,14 @@ inline std::pair<int, int> differing_rows(const QImage &a, const QImage &b)
     return {first, last};
 }
 
-/// One running program at the fixed now, its boxes logged as steps, with a
+/// One running program at the pinned now, its boxes logged as steps, with a
 /// Driver to act from the event loop and a WindowWatcher on its windows.
 class Session : public support::ProgramSession
 {
 public:
     Session()
     {
-        clock = Clock::pinned(fixed_now());
+        clock = Clock::pinned(pinned_now());
         end_program = log_end;
         prompts.step_log = &log();
     }

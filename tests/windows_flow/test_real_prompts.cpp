@@ -52,18 +52,19 @@ void TestRealPrompts::ask_text_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<int>("key");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("date, Return") << date_prompt() << QStringLiteral("24011973")
+    QTest::newRow("date, Return") << entry_texts::date_prompt << QStringLiteral("24011973")
                                   << int(Qt::Key_Return) << QStringLiteral("24011973");
-    QTest::newRow("blanks are kept") << date_prompt() << QStringLiteral(" 24011973 ")
+    QTest::newRow("blanks are kept") << entry_texts::date_prompt << QStringLiteral(" 24011973 ")
                                      << int(Qt::Key_Return) << QStringLiteral(" 24011973 ");
-    QTest::newRow("Enter on the keypad") << date_prompt() << QStringLiteral("05031980")
+    QTest::newRow("Enter on the keypad") << entry_texts::date_prompt << QStringLiteral("05031980")
                                          << int(Qt::Key_Enter) << QStringLiteral("05031980");
     QTest::newRow("Escape after typing gives empty text")
-        << date_prompt() << QStringLiteral("24011973") << int(Qt::Key_Escape) << QString();
+        << entry_texts::date_prompt << QStringLiteral("24011973") << int(Qt::Key_Escape)
+        << QString();
     QTest::newRow("nothing typed, Return")
-        << date_prompt() << QString() << int(Qt::Key_Return) << QString();
-    QTest::newRow("name") << name_prompt() << QStringLiteral("Eva Maria") << int(Qt::Key_Return)
-                          << QStringLiteral("Eva Maria");
+        << entry_texts::date_prompt << QString() << int(Qt::Key_Return) << QString();
+    QTest::newRow("name") << entry_texts::name_prompt << QStringLiteral("Eva Maria")
+                          << int(Qt::Key_Return) << QStringLiteral("Eva Maria");
 }
 
 void TestRealPrompts::ask_text()
@@ -162,13 +163,14 @@ void TestRealPrompts::keys_held_in_the_date_box()
     QtPrompts prompts;
     Driver driver;
     driver.when(
-        QStringLiteral("date box"), [] { return input_box(date_prompt()) != nullptr; },
+        QStringLiteral("date box"), [] { return input_box(entry_texts::date_prompt) != nullptr; },
         [] {
             support::hold_key(Qt::Key_Space, {}, QStringLiteral(" "), false, true);
             support::hold_key(Qt::Key_1, {}, QStringLiteral("1"), true, false);
             QTest::keyClick(QGuiApplication::focusWindow(), Qt::Key_Return);
         });
-    QCOMPARE(prompts.ask_text(date_prompt(), QStringLiteral("Eingabe")), QStringLiteral("111111"));
+    QCOMPARE(prompts.ask_text(entry_texts::date_prompt, QStringLiteral("Eingabe")),
+             QStringLiteral("111111"));
     QVERIFY2(driver.done(), qPrintable(driver.failure));
 }
 
@@ -211,8 +213,8 @@ void TestRealPrompts::a_whole_analysis_through_the_real_boxes()
     QVERIFY(QTest::qWaitFor([&] { return window.isActiveWindow(); }, patience_ms));
     log().clear();
     driver.when(
-        QStringLiteral("date box"), [] { return input_box(date_prompt()) != nullptr; },
-        [] { answer(input_box(date_prompt()), QString(), Qt::Key_Escape); });
+        QStringLiteral("date box"), [] { return input_box(entry_texts::date_prompt) != nullptr; },
+        [] { answer(input_box(entry_texts::date_prompt), QString(), Qt::Key_Escape); });
     press(window, Qt::Key_Space);
     QVERIFY2(driver.done(), qPrintable(driver.failure));
     QVERIFY(!QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; }, 100));
@@ -255,16 +257,18 @@ void TestRealPrompts::keyboard_back_on_the_main_window()
         click(control(window, "Label1"));
     } else {
         driver.when(
-            QStringLiteral("date box"), [] { return input_box(date_prompt()) != nullptr; },
+            QStringLiteral("date box"),
+            [] { return input_box(entry_texts::date_prompt) != nullptr; },
             [&] {
-                answer(input_box(date_prompt()),
+                answer(input_box(entry_texts::date_prompt),
                        box == QStringLiteral("date") ? QString() : QStringLiteral("24011973"),
                        box == QStringLiteral("date") ? Qt::Key_Escape : Qt::Key_Return);
             });
         if (box == QStringLiteral("name"))
             driver.when(
-                QStringLiteral("name box"), [] { return input_box(name_prompt()) != nullptr; },
-                [] { answer(input_box(name_prompt()), QString(), Qt::Key_Escape); });
+                QStringLiteral("name box"),
+                [] { return input_box(entry_texts::name_prompt) != nullptr; },
+                [] { answer(input_box(entry_texts::name_prompt), QString(), Qt::Key_Escape); });
         press(window, Qt::Key_A);
     }
     QVERIFY2(driver.done(), qPrintable(driver.failure));

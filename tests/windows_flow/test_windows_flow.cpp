@@ -406,6 +406,11 @@ void TestWindowsFlow::invalid_date_then_a_valid_one()
 
     QCOMPARE(log(), steps({"ask date", "ask name", "error", "ask date", "ask name",
                            "show bildschirm", "hide bildschirm"}));
+    // The boxes' texts as the user reads them.
+    QCOMPARE(prompts().asked.at(0).text,
+             QStringLiteral("Gib Dein Geburtsdatum ein (TTMMJJJJ)\r\n Zum Beispiel: 24011973"));
+    QCOMPARE(prompts().asked.at(1).text, QStringLiteral("Gib Deinen Namen ein"));
+    QCOMPARE(prompts().asked.at(1).title, QStringLiteral("Eingabe"));
     const Asked error = prompts().asked.at(2);
     QCOMPARE(error.text, QStringLiteral("Du hast das Datum falsch eingeben ! Gib das Datum im "
                                         "Format TTMMJJJJ also z.B.: 24011973 ein !"));

@@ -10,8 +10,8 @@
 #include <QString>
 #include <QTime>
 
-// Shared by the report tests and the printing tests: analyses made by the
-// engine exactly as the report routines make them, at a pinned moment.
+// The one moment the tests pin the program's clock to, and analyses made by
+// the engine exactly as the report routines make them, at that moment.
 
 /// Sunday, 6 December 2026, 14 o'clock.
 inline QDateTime pinned_now()
