@@ -4,6 +4,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QWidget>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -18,32 +19,28 @@ public:
     {
         switch (event->type()) {
         case QEvent::Show:
-            if (!shown_before)
-                target = centred();
+            centring = !shown_before;
             shown_before = true;
-            window.move(target);
             checking = true;
+            place();
             break;
         case QEvent::Move:
         case QEvent::Paint:
         case QEvent::WindowActivate:
-            // Once the window manager has framed the window (by its first
-            // paint or activation at the latest), the frame goes where it
-            // belongs: its size is known now.
-            if (checking && window.frameGeometry() != window.geometry()) {
+            // The window manager frames the window after it is shown, and on
+            // a slow machine it may be caught halfway: reparented, but its
+            // frame's extents not yet set. So the frame is looked at afresh
+            // at each of these events until the window is activated, which
+            // the window manager does only once it has framed the window.
+            if (checking)
+                place();
+            if (event->type() == QEvent::WindowActivate)
                 checking = false;
-                if (centring)
-                    target = centred();
-                centring = false;
-                if (window.frameGeometry().topLeft() != target)
-                    window.move(target);
-            }
             break;
         case QEvent::Hide:
             // Where the frame stands now, after any drag, is where it opens next.
             checking = false;
-            centring = false;
-            target = window.frameGeometry().topLeft();
+            target = window.geometry().topLeft() - frame_offset(frame_margins());
             break;
         default:
             break;
@@ -52,15 +49,37 @@ public:
     }
 
 private:
+    /// The frame as the window system has it now. The widget's own idea of
+    /// it is only brought up to date when the window moves or resizes.
+    QMargins frame_margins() const
+    {
+        const QWindow *handle = window.windowHandle();
+        return handle ? handle->frameMargins() : QMargins();
+    }
+
+    static QPoint frame_offset(const QMargins &margins) { return {margins.left(), margins.top()}; }
+
+    /// Moves the window so that its frame's top-left corner is at the
+    /// target, centred on the first show.
+    void place()
+    {
+        const QMargins margins = frame_margins();
+        if (centring)
+            target = centred(margins);
+        const QPoint inside = target + frame_offset(margins);
+        if (window.geometry().topLeft() != inside)
+            window.move(window.pos() + inside - window.geometry().topLeft());
+    }
+
     /// The frame's top-left corner with the frame centred on the available
     /// part of the screen, kept wholly on it.
-    QPoint centred() const
+    QPoint centred(const QMargins &margins) const
     {
         const QScreen *screen = window.screen();
         if (!screen)
             return window.pos();
         const QRect area = screen->availableGeometry();
-        const QSize frame = window.frameGeometry().size();
+        const QSize frame = window.size().grownBy(margins);
         const QRect placed = QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, frame, area);
         return QPoint(
             std::max(area.left(), std::min(placed.left(), area.right() + 1 - frame.width())),
@@ -70,7 +89,7 @@ private:
     QWidget &window;
     QPoint target;
     bool shown_before = false;
-    bool centring = true; // the first placement, until the frame is known
+    bool centring = false; // the first show: centred, whatever the frame turns out to be
     bool checking = false;
 };
 
