@@ -22,6 +22,7 @@ public:
             centring = !shown_before;
             shown_before = true;
             checking = true;
+            frame = frame_margins();
             place();
             break;
         case QEvent::Move:
@@ -32,15 +33,18 @@ public:
             // frame's extents not yet set. So the frame is looked at afresh
             // at each of these events until the window is activated, which
             // the window manager does only once it has framed the window.
+            frame = frame_margins();
             if (checking)
                 place();
             if (event->type() == QEvent::WindowActivate)
                 checking = false;
             break;
         case QEvent::Hide:
-            // Where the frame stands now, after any drag, is where it opens next.
+            // Where the frame stands now, after any drag, is where it opens
+            // next. The frame as last seen while shown: the window manager
+            // may already be taking it off.
             checking = false;
-            target = window.geometry().topLeft() - frame_offset(frame_margins());
+            target = window.geometry().topLeft() - frame_offset(frame);
             break;
         default:
             break;
@@ -63,10 +67,9 @@ private:
     /// target, centred on the first show.
     void place()
     {
-        const QMargins margins = frame_margins();
         if (centring)
-            target = centred(margins);
-        const QPoint inside = target + frame_offset(margins);
+            target = centred(frame);
+        const QPoint inside = target + frame_offset(frame);
         if (window.geometry().topLeft() != inside)
             window.move(window.pos() + inside - window.geometry().topLeft());
     }
@@ -88,6 +91,7 @@ private:
 
     QWidget &window;
     QPoint target;
+    QMargins frame;
     bool shown_before = false;
     bool centring = false; // the first show: centred, whatever the frame turns out to be
     bool checking = false;
