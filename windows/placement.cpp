@@ -49,34 +49,34 @@ public:
         case QEvent::Show:
             // Centred until the user moves it; then where it was left, back on
             // the screen if that has shrunk since.
-            if (!shown_before || target == centred_at)
-                centred_at = target = centred();
-            else if (screen() && screen()->availableGeometry() != left_on)
-                target = on_screen(target);
+            frame = frame_margins();
+            centring = !shown_before || target == centred_at;
+            if (!centring && screen() && screen()->availableGeometry() != left_on)
+                target = on_screen(target, framed_size());
             shown_before = true;
-            window.move(target);
             checking = true;
+            place();
             break;
         case QEvent::Move:
         case QEvent::Paint:
         case QEvent::WindowActivate:
-            // Once the window manager has framed the window (by its first
-            // paint or activation at the latest), the frame goes where it
-            // belongs: its size is known now.
-            if (checking && window.frameGeometry() != window.geometry()) {
+            // The window manager frames the window after it is shown, and on
+            // a slow machine it may be caught halfway: reparented, but its
+            // frame's extents not yet set. So the frame is looked at afresh
+            // at each of these events until the window is activated, which
+            // the window manager does only once it has framed the window.
+            frame = frame_margins();
+            if (checking)
+                place();
+            if (event->type() == QEvent::WindowActivate)
                 checking = false;
-                if (centring)
-                    centred_at = target = centred();
-                centring = false;
-                if (window.frameGeometry().topLeft() != target)
-                    window.move(target);
-            }
             break;
         case QEvent::Hide:
-            // Where the frame stands now, after any drag, is where it opens next.
+            // Where the frame stands now, after any drag, is where it opens
+            // next. The frame as last seen while shown: the window manager
+            // may already be taking it off.
             checking = false;
-            centring = false;
-            target = window.frameGeometry().topLeft();
+            target = window.geometry().topLeft() - QPoint(frame.left(), frame.top());
             left_on = screen() ? screen()->availableGeometry() : QRect();
             break;
         default:
@@ -92,36 +92,53 @@ private:
         return window.parentWidget() ? window.parentWidget()->screen() : window.screen();
     }
 
+    /// The frame as the window system has it now. The widget's own idea of
+    /// it is only brought up to date when the window moves or resizes.
+    QMargins frame_margins() const
+    {
+        const QWindow *handle = window.windowHandle();
+        return handle ? handle->frameMargins() : QMargins();
+    }
+
+    QSize framed_size() const { return window.size().grownBy(frame); }
+
+    /// Moves the window so that its frame's top-left corner is at the
+    /// target, centred while it is to be.
+    void place()
+    {
+        if (centring)
+            centred_at = target = centred(framed_size());
+        const QPoint inside = target + QPoint(frame.left(), frame.top());
+        if (window.geometry().topLeft() != inside)
+            window.move(window.pos() + inside - window.geometry().topLeft());
+    }
+
     /// The frame's top-left corner with a frame of that size centred on the
     /// available part of the screen, kept wholly on it.
-    QPoint centred() const { return centred(window.frameGeometry().size()); }
-    QPoint centred(QSize frame) const
+    QPoint centred(QSize frame_size) const
     {
         if (!screen())
             return window.pos();
-        const QRect placed = QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, frame,
+        const QRect placed = QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, frame_size,
                                                  screen()->availableGeometry());
-        return on_screen(placed.topLeft(), frame);
+        return on_screen(placed.topLeft(), frame_size);
     }
 
     /// The frame's top-left corner moved as little as needed for a frame of
     /// that size to lie wholly on the available part of the screen.
-    QPoint on_screen(QPoint corner) const
+    QPoint on_screen(QPoint corner, QSize frame_size) const
     {
-        return on_screen(corner, window.frameGeometry().size());
-    }
-    QPoint on_screen(QPoint corner, QSize frame) const
-    {
-        return screen() ? onto(corner, frame, screen()->availableGeometry()) : corner;
+        return screen() ? onto(corner, frame_size, screen()->availableGeometry()) : corner;
     }
 
     QWidget &window;
     QPoint target;
     QPoint centred_at; // where it was centred last
     QRect left_on;     // the screen's free part when it was hidden
+    QMargins frame;    // the frame as last seen
     bool shown_before = false;
-    bool centring = true; // the first placement, until the frame is known
-    bool checking = false;
+    bool centring = false; // centred at this show, whatever the frame turns out to be
+    bool checking = false; // until the window manager has framed it
 };
 
 } // namespace
