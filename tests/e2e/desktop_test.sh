@@ -179,6 +179,16 @@ answer() {
     desktop_key Return
 }
 
+# Space on the main window, then the birth date and the name, each in its box.
+enter_person() {
+    local date_box
+    desktop_key space
+    date_box=$(wait_for_focus "$prompt_title" 20)
+    answer 24011973
+    wait_for_focus "$prompt_title" 20 "$date_box" >/dev/null
+    answer "$visitor"
+}
+
 start_program() {
     step "starting the installed program: quendra $*"
     mkdir -p "$work/elsewhere"
@@ -297,11 +307,7 @@ screen_change() {
     check_orange 02-main-1920x1080
 
     step "the report window, dragged where the desktop lets the test, then a smaller screen"
-    desktop_key space
-    date_box=$(wait_for_focus "$prompt_title" 20)
-    answer 24011973
-    wait_for_focus "$prompt_title" 20 "$date_box" >/dev/null
-    answer "$visitor"
+    enter_person
     report=$(wait_for_focus "$report_title" 30)
     ! declare -F desktop_drag >/dev/null || desktop_drag "$report" 900 300
     sleep 0.5
@@ -347,7 +353,7 @@ source "$here/../support/cups_queue.sh"
 # The program as a screen reader reads it (accessible_tree.py), its clock
 # starting at 10:00 on a Thursday; timers keep the real clock.
 accessibility() {
-    local pinned_clock=/usr/lib/x86_64-linux-gnu/faketime/libfaketimeMT.so.1 date_box job days line
+    local pinned_clock=/usr/lib/x86_64-linux-gnu/faketime/libfaketimeMT.so.1 job days line
     /usr/bin/python3 -c 'import pyatspi' 2>/dev/null || skip "python3-pyatspi is not installed"
     [ -r "$pinned_clock" ] || skip "faketime is not installed"
     read_tree() { /usr/bin/python3 "$here/accessible_tree.py" "$program_pid" "$1" || fail "$2"; }
@@ -358,11 +364,7 @@ accessibility() {
     wait_for_main_focus 30
     read_tree main "the screen reader's check of the main window failed"
     step "the report window read by a screen reader"
-    desktop_key space
-    date_box=$(wait_for_focus "$prompt_title" 20)
-    answer 24011973
-    wait_for_focus "$prompt_title" 20 "$date_box" >/dev/null
-    answer "$visitor"
+    enter_person
     wait_for_focus "$report_title" 30 >/dev/null
     read_tree report "the screen reader could not read the report" >"$shots/report-read.txt"
     days=$((($(date -ud 2026-12-10 +%s) - $(date -ud 1973-01-24 +%s)) / 86400))
@@ -491,11 +493,7 @@ start_program --ausdruck --lotto 49
 wait_for_main_focus 30
 ! window_shown "$options_title" || fail "the options window opened despite --ausdruck --lotto 49"
 sleep 1
-desktop_key space
-date_box=$(wait_for_focus "$prompt_title" 20)
-answer 24011973
-wait_for_focus "$prompt_title" 20 "$date_box" >/dev/null
-answer "$visitor"
+enter_person
 job=$(wait_for_printed_job) || fail "no finished print job within 30 s after the name"
 check_printed_page "$job" "$shots" "$visitor" 'Lottozahlen (6 aus 49) berechnet:'
 ! window_shown "$report_title" || fail "a report window opened although --ausdruck was given"
