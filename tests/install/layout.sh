@@ -31,8 +31,8 @@ check_installed_tree() {
     # for the Wayland plugin's dependencies).
     local client=$program_dir/libQt6WaylandClient.so.6 dynamic
     [ -f "$client" ] || fail "no libQt6WaylandClient.so.6 beside the program in $program_dir"
-    readelf -W --dyn-syms "$client" | grep -q '_ZN15QtWaylandClient14QWaylandWindow19handleFrameCallbackEP11wl_callback$' ||
-        fail "$client is not the one with the frame-callback fix"
+    grep -q ' _ZN15QtWaylandClient14QWaylandWindow19handleFrameCallbackEP11wl_callback$' \
+        <<<"$(readelf -W --dyn-syms "$client")" || fail "$client is not the one with the frame-callback fix"
     dynamic=$(readelf -d "$program")
     grep -q '(RPATH) *Library rpath: \[\$ORIGIN\]' <<<"$dynamic" ||
         fail "$program does not look for libraries beside itself first: $(grep -i path <<<"$dynamic")"
