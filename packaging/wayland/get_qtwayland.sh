@@ -46,8 +46,11 @@ trap 'rm -rf "$work"' EXIT
 start=$SECONDS
 
 echo "Building Qt's Wayland client $version with the frame-callback fix (about six minutes, once)" >&2
-# apt-get source needs a source entry for bookworm; it is added once.
-if ! apt-get indextargets --format '$(CREATED_BY)' 2>/dev/null | grep -qx Sources; then
+# apt-get source needs a source entry for bookworm; it is added once. (Read
+# whole, as grep -q would cut the pipe short under pipefail.)
+# shellcheck disable=SC2016
+indexes=$(apt-get indextargets --format '$(CREATED_BY)' 2>/dev/null || true)
+if ! grep -qx Sources <<<"$indexes"; then
     printf '%s\n' 'Types: deb-src' 'URIs: http://deb.debian.org/debian' 'Suites: bookworm' \
         'Components: main' 'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg' |
         as_root tee /etc/apt/sources.list.d/quendra-deb-src.sources >/dev/null
