@@ -2,32 +2,31 @@
 // pending frame callback shows in minutes instead of once in a day at the
 // stand: hiding a window destroys the callback on the main thread while
 // Qt's frame-event thread may be destroying it too, and libwayland aborts
-// (wl_proxy_unref). Run by bench/wayland_hide.sh under a Wayland compositor.
+// (wl_proxy_unref). Run by bench/wayland_hide.sh under a Wayland compositor,
+// with the program's own Wayland client library (the fixed one, found as the
+// program finds it) or, preloaded, Debian's.
 //
-// usage: wayland_hide box|window|tooltip direct|routed CYCLES
+// usage: wayland_hide box|window|tooltip CYCLES
 //   box      an error box over the full-screen window, created, shown, its OK
 //            button pressed, closed and deleted, CYCLES times
 //   window   the report window, shown and sent away by its Command1
 //   tooltip  a tooltip shown, its text changed, and a mouse press, on which
 //            Qt closes and deletes it
-//   direct   the window hides at once, as Qt's own done() and tooltip do
-//   routed   it hides as the program's windows do (frame_wait.h): the box is
-//            the program's own error box, the report window its own done(),
-//            the tooltip goes the program's way
+// Each window hides at once, as Qt's own done() and tooltip do.
 // Before each close the button is drawn pressed (or the tooltip's text
 // changes), which asks the compositor for a frame, and the close follows
 // at a random moment (see the closer), so that over many cycles it meets the
 // compositor's answer at every phase.
 // "cycles N" goes to stdout every 10 cycles and at the end, so that a run
-// that aborts still says how far it came.
+// that aborts still says how far it came; "client PATH" first, the Wayland
+// client library the run uses.
 
 #include "bildschirm.h"
-#include "frame_wait.h"
-#include "prompts.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -90,15 +89,11 @@ int main(int argc, char *argv[])
     const QString mode = arguments.value(1);
     const bool box_mode = mode == QLatin1String("box");
     const bool tooltip_mode = mode == QLatin1String("tooltip");
-    const bool routed = arguments.value(2) == QLatin1String("routed");
-    const int total = arguments.value(3).toInt();
-    if ((!box_mode && !tooltip_mode && mode != QLatin1String("window")) ||
-        (!routed && arguments.value(2) != QLatin1String("direct")) || total <= 0) {
-        std::fputs("usage: wayland_hide box|window|tooltip direct|routed CYCLES\n", stderr);
+    const int total = arguments.value(2).toInt();
+    if ((!box_mode && !tooltip_mode && mode != QLatin1String("window")) || total <= 0) {
+        std::fputs("usage: wayland_hide box|window|tooltip CYCLES\n", stderr);
         return 2;
     }
-    if (routed)
-        route_tooltip_hides();
 
     // The professor's stand-in: a full-screen window typed ten times a
     // second, so that the frame-event thread has frames of two windows.
@@ -113,7 +108,6 @@ int main(int argc, char *argv[])
     typewriter.start(100);
 
     bildschirm report(&main_window);
-    QtPrompts prompts(&main_window);
     QRandomGenerator &random = *QRandomGenerator::global();
 
     // Presses and closes each window the cycle shows, once it is on screen.
@@ -155,10 +149,7 @@ int main(int argc, char *argv[])
                 return;
             }
             button->setDown(false);
-            if (routed)
-                button->click();
-            else
-                static_cast<QDialog *>(shown)->QDialog::done(QDialog::Accepted);
+            static_cast<QDialog *>(shown)->QDialog::done(QDialog::Accepted);
         };
         // A quarter of the closes come as soon as the window is on screen,
         // its first frame still pending; a quarter within 2 ms of the press,
@@ -207,10 +198,15 @@ int main(int argc, char *argv[])
     closer.start(1);
 
     QTimer::singleShot(500, &app, [&] {
+        QFile maps(QStringLiteral("/proc/self/maps"));
+        if (maps.open(QIODevice::ReadOnly))
+            for (const QByteArray &line : maps.readAll().split('\n'))
+                if (line.contains("libQt6WaylandClient")) {
+                    std::printf("client %s\n", line.mid(line.indexOf('/')).constData());
+                    break;
+                }
         for (int cycle = 1; cycle <= total; ++cycle) {
-            if (box_mode && routed) {
-                prompts.show_error(box_text, box_title);
-            } else if (box_mode) {
+            if (box_mode) {
                 QMessageBox box(QMessageBox::Critical, box_title, box_text, QMessageBox::Ok,
                                 &main_window);
                 box.exec();

@@ -13,12 +13,14 @@ cd "$here"
 
 # What building and running need: Qt with its X11 and Wayland platforms (and
 # the private header of its scaling, set once the screen is known), and
-# the Wayland client library and protocol descriptions for window activation.
+# the Wayland client library and protocol descriptions for window activation;
+# dpkg-dev and libxkbcommon-dev to rebuild Qt's Wayland client from Debian's
+# source (packaging/wayland/get_qtwayland.sh).
 run_packages=(
     cmake ninja-build g++ pkgconf
     qt6-base-dev qt6-base-dev-tools qt6-base-private-dev qt6-qpa-plugins qt6-wayland libgl-dev
     libcups2-dev
-    libwayland-dev wayland-protocols
+    libwayland-dev wayland-protocols dpkg-dev libxkbcommon-dev
     libfontconfig-dev fonts-liberation qt6-translations-l10n tzdata
 )
 # What the tests need on top: the desktops of the end-to-end tests, an X
@@ -105,9 +107,17 @@ build() {
     cmake --build --preset "$preset" || return 1
 }
 
+# Qt's Wayland client with the fix of its abort when a window hides, which
+# the program carries beside itself: built once (some minutes), then taken
+# from the cache.
+get_wayland_client() {
+    bash packaging/wayland/get_qtwayland.sh >/dev/null
+}
+
 case "${1:-}" in
 run)
     install_missing "${run_packages[@]}"
+    get_wayland_client
     # The program alone: the benchmarks are for developers (bench/README.md).
     build release -DQUENDRA_BENCH=OFF
     exec build/release/bin/quendra
@@ -120,6 +130,7 @@ test)
     else
         install_missing "${run_packages[@]}" "${test_packages[@]}"
     fi
+    get_wayland_client
     # Three trees, each run even when an earlier one failed, so that one run
     # shows every fault: the release build with every test, the same tests
     # under AddressSanitizer and UndefinedBehaviorSanitizer, and the entry

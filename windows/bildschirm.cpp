@@ -1,7 +1,6 @@
 #include "bildschirm.h"
 
 #include "drawing_area.h"
-#include "frame_wait.h"
 #include "placement.h"
 #include "ui_bildschirm.h"
 
@@ -26,11 +25,6 @@ DrawingArea *bildschirm::blatt() const
 }
 
 void bildschirm::reject() {}
-
-void bildschirm::done(int result)
-{
-    hide_after_last_frame(*this, [this, result] { QDialog::done(result); });
-}
 
 bool bildschirm::event(QEvent *event)
 {

@@ -30,8 +30,6 @@ public:
 public slots:
     /// Refused: the window is left only through its buttons.
     void reject() override;
-    /// Hides once the window's last frame is answered (frame_wait.h).
-    void done(int result) override;
 
 signals:
     /// Command2 was clicked: print the report shown. The window stays open.

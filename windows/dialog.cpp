@@ -1,6 +1,5 @@
 #include "dialog.h"
 
-#include "frame_wait.h"
 #include "placement.h"
 #include "ui_dialog.h"
 
@@ -53,14 +52,11 @@ void Dialog::preset(bool printout, int lottery_variant)
 
 void Dialog::start_program()
 {
-    // A start pressed again while the window waits to hide is the same start.
-    if (confirmed_ && isVisible())
-        return;
     confirmed_ = true;
     emit confirmed();
     // Hiding ends the modal exec() of the main window; the window and its
     // selections stay for the queries.
-    hide_after_last_frame(*this, [this] { hide(); });
+    hide();
 }
 
 void Dialog::reject()

@@ -1,7 +1,5 @@
 #include "pictures.h"
 
-#include "frame_wait.h"
-
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
@@ -155,9 +153,9 @@ QImage PictureLoader::load(const QString &file_name)
         return {};
     }
     reporting = true;
-    LastFrameDialog<QMessageBox> box(
-        QMessageBox::Critical, picture_problem_title(load.problem),
-        load.message + QStringLiteral("\n\nDas Programm wird beendet."), QMessageBox::Ok);
+    QMessageBox box(QMessageBox::Critical, picture_problem_title(load.problem),
+                    load.message + QStringLiteral("\n\nDas Programm wird beendet."),
+                    QMessageBox::Ok);
     // The path is the user's, not ours: never read it as markup.
     box.setTextFormat(Qt::PlainText);
     box.exec();

@@ -1,14 +1,12 @@
 #include "prompts.h"
 
-#include "frame_wait.h"
-
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
 
 QString QtPrompts::ask_text(const QString &prompt, const QString &title)
 {
-    LastFrameDialog<QInputDialog> box(parent);
+    QInputDialog box(parent);
     box.setWindowTitle(title);
     // The prompts end their lines with CR LF; a label wants a plain line feed.
     box.setLabelText(QString(prompt).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
@@ -22,15 +20,14 @@ QString QtPrompts::ask_text(const QString &prompt, const QString &title)
 
 void QtPrompts::show_error(const QString &text, const QString &title)
 {
-    LastFrameDialog<QMessageBox> box(QMessageBox::Critical, title, text, QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 
 bool QtPrompts::ask_yes_no(const QString &text, const QString &title)
 {
-    LastFrameDialog<QMessageBox> box(QMessageBox::NoIcon, title, text,
-                                     QMessageBox::Yes | QMessageBox::No, parent);
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No, parent);
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;

@@ -8,7 +8,6 @@
 #include "dialog.h"
 #include "drawing_area.h"
 #include "engine.h"
-#include "frame_wait.h"
 #include "pictures.h"
 #include "printing.h"
 #include "program_state.h"
@@ -58,7 +57,6 @@ Quendra::Quendra(QuendraSetup setup, QWidget *parent)
       design(setup.design)
 {
     ui->setupUi(this);
-    route_tooltip_hides();
     // A kiosk window: no frame, the whole screen; it takes every key itself
     // before any control could, so any key starts an analysis.
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);

@@ -39,7 +39,9 @@
 #               bubble's sentences whole; the report window's text is the
 #               report for that hour, line for line the printed page; the
 #               "X" pressed through its action asks the exit question.
-# At every step the desktop is asked which window holds the keyboard.
+# At every step the desktop is asked which window holds the keyboard; on
+# Wayland the program must run with the Wayland client it carries, on X11
+# with none.
 #
 # usage: desktop_test.sh BACKEND SCENARIO CMAKE BUILD_DIR SHOTS_DIR TOOLS_DIR
 #   TOOLS_DIR  holds the input tool desktop_input
@@ -99,6 +101,7 @@ second_start_environment=() # what the backend adds to the second start's enviro
 program_environment=()      # what a scenario adds to the program's environment
 lock_per=display             # one program per display, or per session (Windows)
 lock_folder=                 # where its lock lies, when not in the runtime folder
+wayland_client=none          # Qt's Wayland client in the program: none, or the one it carries
 # shellcheck source=/dev/null
 source "$here/desktops/$backend.sh"
 
@@ -132,6 +135,19 @@ else
         fail "cmake --install failed: $(tail -n 5 "$work/install.log")"
 fi
 [ -x "$prefix/bin/quendra" ] || fail "no $prefix/bin/quendra after the installation"
+
+# The program runs on Wayland with the Wayland client it carries (the fix of
+# Qt 6.4.2's abort when a window hides), found through its RPATH before the
+# system's; on X11 with none at all.
+expect_wayland_client() {
+    local mapped expected=none
+    [ "$wayland_client" = none ] || expected=$(readlink -f "$prefix/lib/quendra/libQt6WaylandClient.so.6")
+    mapped=$(awk '/\/libQt6WaylandClient/ { print $6 }' "/proc/$program_pid/maps" | sort -u) ||
+        fail "the program's memory map cannot be read"
+    [ "${mapped:-none}" = "$expected" ] ||
+        fail "the program runs with Qt's Wayland client ${mapped:-none}, not $expected"
+    echo "Qt's Wayland client in the program: $expected"
+}
 
 # --- Looking at the screen -----------------------------------------------
 
@@ -426,6 +442,7 @@ check_default_queue
 remember_queue_jobs
 start_program
 wait_for_focus "$options_title" 30 >/dev/null
+expect_wayland_client
 [ -n "$(desktop_windows | awk -F '\t' -v p="$main_title_prefix" 'index($3, p) == 1')" ] ||
     fail "the options window is up but no main window"
 sleep 0.5 # the first face and the window contents settle for the picture

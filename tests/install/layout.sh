@@ -26,6 +26,18 @@ check_installed_tree() {
         [ -s "$program_dir/$picture" ] || fail "$program_dir/$picture is empty"
     done
 
+    # Qt's Wayland client with the frame-callback fix, beside the program and
+    # found first: through the program's DT_RPATH (a RUNPATH is not searched
+    # for the Wayland plugin's dependencies).
+    local client=$program_dir/libQt6WaylandClient.so.6 dynamic
+    [ -f "$client" ] || fail "no libQt6WaylandClient.so.6 beside the program in $program_dir"
+    grep -q ' _ZN15QtWaylandClient14QWaylandWindow19handleFrameCallbackEP11wl_callback$' \
+        <<<"$(readelf -W --dyn-syms "$client")" || fail "$client is not the one with the frame-callback fix"
+    dynamic=$(readelf -d "$program")
+    grep -q '(RPATH) *Library rpath: \[\$ORIGIN\]' <<<"$dynamic" ||
+        fail "$program does not look for libraries beside itself first: $(grep -i path <<<"$dynamic")"
+    ! grep -q RUNPATH <<<"$dynamic" || fail "$program has a RUNPATH, which overrides its RPATH"
+
     # The command on PATH: a relative link, so that it also holds inside a
     # staging directory or a package, and it must lead to the program file.
     local command=$prefix/bin/quendra

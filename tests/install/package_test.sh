@@ -58,6 +58,9 @@ for package in libqt6widgets6 libqt6printsupport6 libqt6gui6 libqt6network6 libq
     libwayland-client0 libstdc++6 fonts-liberation qt6-translations-l10n; do
     depends_on "$package" || fail "Depends lacks $package"
 done
+# The Wayland client it carries is built against Qt's private interface of
+# exactly this Qt.
+[[ $depends =~ (^|, )qt6-base-abi\ \(=\ 6\.4\.2\)(,|$) ]] || fail "Depends lacks qt6-base-abi (= 6.4.2)"
 # Qt's Wayland platform is recommended, not required: X11 needs none of it.
 [ "$(field Recommends)" = qt6-wayland ] || fail "Recommends is '$(field Recommends)', not qt6-wayland"
 

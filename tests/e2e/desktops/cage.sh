@@ -53,5 +53,6 @@ desktop_kiosk() {
     done
     cp "$work/seen.png" "$shots/01-cage.png" 2>/dev/null || true
     [ "$white" -ge 500 ] || fail "the screen under cage stays blank ($white white pixels)"
+    expect_wayland_client
     echo "PASS (cage): the kiosk command paints under cage ($white white pixels); $shots"
 }

@@ -15,6 +15,7 @@ if [ "$(id -u)" -eq 0 ]; then
 fi
 compositor_pid=
 protocol_log=
+wayland_client=carried
 
 # Starts "$@" as the compositor, headless, with no input devices of its own,
 # and waits for its Wayland socket.
