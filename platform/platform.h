@@ -16,6 +16,7 @@
 #include <optional>
 
 class QCursor;
+class QKeyEvent;
 struct QMetaObject;
 class QWidget;
 
@@ -67,6 +68,24 @@ void bring_to_front(QWidget &window, const QByteArray &token);
 /// Whether the compositor, not the program, places the windows (Wayland):
 /// a window is placed anew only when it maps again.
 bool compositor_places_windows();
+
+// Keys
+
+/// From now on notes of each key press whether its key was down already,
+/// where the window system says so and Qt does not pass it on (Windows).
+/// For marked_repeat_held; once the application object exists.
+void watch_key_presses();
+/// Whether press, which Qt marked as a repeat, repeats a key held down. Qt
+/// for Windows marks every press of a key whose release it did not see: a
+/// box that closes on Return leaves the release to a window that is gone,
+/// and the next Return, on the next box, would count as held. Each key
+/// message of Windows says whether the key was down before it.
+bool marked_repeat_held(const QKeyEvent &press);
+/// Whether a key the user holds may come as presses that Qt does not mark as
+/// repeats. X11 repeats a held key as a release and a press at the same
+/// server time, and Qt marks them only when the press is already queued
+/// behind the release. On Wayland Qt repeats the key itself.
+bool key_repeats_unmarked();
 
 // Pointer
 

@@ -10,6 +10,7 @@
 #include <QCursor>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QPolygonF>
@@ -297,6 +298,18 @@ bool request_activation(QWindow &window, const QByteArray &token)
 bool compositor_places_windows()
 {
     return window_system() == WindowSystem::wayland;
+}
+
+void watch_key_presses() {}
+
+bool marked_repeat_held(const QKeyEvent &press)
+{
+    return press.isAutoRepeat();
+}
+
+bool key_repeats_unmarked()
+{
+    return window_system() == WindowSystem::x11;
 }
 
 QCursor hourglass_cursor()

@@ -5,14 +5,19 @@
 
 #include "activation_p.h"
 
+#include <QAbstractNativeEventFilter>
+#include <QCoreApplication>
 #include <QCursor>
 #include <QDir>
 #include <QGuiApplication>
+#include <QKeyEvent>
 
 #include <io.h>
 #include <qt_windows.h>
 
+#include <array>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -33,6 +38,33 @@ void attach_parent_console()
         std::freopen("CONOUT$", "w", stdout);
     if (no_errors)
         std::freopen("CONOUT$", "w", stderr);
+}
+
+// What each key message of Windows says of the key: whether it was down
+// before this press (bit 30), by virtual key.
+class KeyMessages : public QAbstractNativeEventFilter
+{
+public:
+    bool nativeEventFilter(const QByteArray &type, void *message, qintptr *) override
+    {
+        // Key messages come through the event dispatcher, the others through
+        // the window procedure.
+        if (type != "windows_dispatcher_MSG" && type != "windows_generic_MSG")
+            return false;
+        const auto *msg = static_cast<const MSG *>(message);
+        if ((msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN) &&
+            msg->wParam < was_down.size())
+            was_down[msg->wParam] = (msg->lParam & (LPARAM(1) << 30)) != 0;
+        return false;
+    }
+
+    std::array<bool, 256> was_down{};
+};
+
+KeyMessages &key_messages()
+{
+    static KeyMessages messages;
+    return messages;
 }
 
 } // namespace
@@ -95,6 +127,25 @@ bool request_activation(QWindow &, const QByteArray &)
 }
 
 bool compositor_places_windows()
+{
+    return false;
+}
+
+void watch_key_presses()
+{
+    static bool watching = false;
+    if (!std::exchange(watching, true))
+        QCoreApplication::instance()->installNativeEventFilter(&key_messages());
+}
+
+bool marked_repeat_held(const QKeyEvent &press)
+{
+    const quint32 key = press.nativeVirtualKey();
+    return press.isAutoRepeat() &&
+           (key >= key_messages().was_down.size() || key_messages().was_down[key]);
+}
+
+bool key_repeats_unmarked()
 {
     return false;
 }

@@ -1,11 +1,15 @@
 #include "held_keys.h"
 
+#include "platform.h"
+
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 
-HeldKeys::HeldKeys(QObject *parent) : QObject(parent)
+HeldKeys::HeldKeys(bool repeats_unmarked, QObject *parent)
+    : QObject(parent), repeats_unmarked(repeats_unmarked)
 {
+    watch_key_presses();
     QCoreApplication::instance()->installEventFilter(this);
 }
 
@@ -27,8 +31,8 @@ bool HeldKeys::eventFilter(QObject *watched, QEvent *event)
     // Keys made up without a scan code or a time (tests, virtual keyboards
     // such as wtype's) never count as repeats by time.
     const Key pressed{key->key(), key->nativeScanCode(), key->timestamp()};
-    const bool repeated =
-        key->isAutoRepeat() || (pressed.scan_code != 0 && pressed.time != 0 && pressed == released);
+    const bool repeated = marked_repeat_held(*key) || (repeats_unmarked && pressed.scan_code != 0 &&
+                                                       pressed.time != 0 && pressed == released);
     if (!repeated) {
         // Seen again by the dialog when the line edit leaves the key to it
         // (Return): then nothing was typed, and its repeats go nowhere.

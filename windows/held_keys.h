@@ -15,12 +15,17 @@ class HeldKeys : public QObject
 {
 public:
     /// Watches every key of the application from now on, until destroyed.
-    explicit HeldKeys(QObject *parent = nullptr);
+    /// With repeats_unmarked, a press with the key, scan code and time of
+    /// the last release is taken for a repeat too (X11). Elsewhere two quick
+    /// presses of one key may share a time: a Windows key message tells the
+    /// time to 10 or 16 ms only, and "11" typed fast would lose a digit.
+    explicit HeldKeys(bool repeats_unmarked, QObject *parent = nullptr);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    const bool repeats_unmarked;
     QPointer<QObject> typed_into; // the line edit that took the last first press
     int typed_key = 0;
     // The last release: X11 repeats a key as a release and a press at the

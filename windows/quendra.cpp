@@ -9,6 +9,7 @@
 #include "drawing_area.h"
 #include "engine.h"
 #include "pictures.h"
+#include "platform.h"
 #include "printing.h"
 #include "program_state.h"
 #include "read_birth_entry.h"
@@ -51,7 +52,8 @@ QString face_description(Presenter::Face face)
 } // namespace
 
 Quendra::Quendra(QuendraSetup setup, QWidget *parent)
-    : QWidget(parent), ui(std::make_unique<Ui::Quendra>()), clock(std::move(setup.clock)),
+    : QWidget(parent), ui(std::make_unique<Ui::Quendra>()), held_keys(key_repeats_unmarked()),
+      clock(std::move(setup.clock)),
       end_program(setup.end_program ? std::move(setup.end_program) : ProgramEnd(end_process)),
       pictures(end_program), real_prompts(this), scripted_prompts(setup.prompts),
       design(setup.design)
@@ -174,9 +176,9 @@ void Quendra::activate_step()
 
 void Quendra::keyPressEvent(QKeyEvent *event)
 {
-    // One analysis at a time: keys while a report runs are ignored, and a
-    // key held down does not queue up one analysis after another.
-    if (event->isAutoRepeat() || professor.reports_running() > 0 || !state_.options_confirmed) {
+    // One analysis at a time: keys while a report runs are ignored. A key
+    // held down never gets here again (HeldKeys).
+    if (professor.reports_running() > 0 || !state_.options_confirmed) {
         event->accept();
         return;
     }

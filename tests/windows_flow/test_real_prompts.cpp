@@ -159,7 +159,7 @@ void TestRealPrompts::show_error()
 void TestRealPrompts::keys_held_in_the_date_box()
 {
     // Space held over from the main window types nothing; a held digit does.
-    HeldKeys held_keys;
+    HeldKeys held_keys(true);
     QtPrompts prompts;
     Driver driver;
     driver.when(
