@@ -46,25 +46,14 @@
 # flow), the flow's options and report windows must look as there.
 #
 # A backend defines desktop_tools, desktop_start [resizable], desktop_stop,
-# desktop_program COMMAND... (runs the installed program in the desktop),
-# desktop_key, desktop_type, desktop_click X Y, desktop_windows ("id<TAB>
-# focused<TAB>title" a line) and desktop_shot FILE; desktop_install and
-# desktop_uninstall where the program is not installed by cmake --install.
-# What else its desktop lets the test do it lists in desktop_can:
-#   hold_keys      desktop_key_down, desktop_key_up
-#   take_focus     desktop_take_focus: the keyboard to another program's window
-#   resize         desktop_resize W H, desktop_window_rect TITLE (client area
-#                  "X Y W H"); desktop_start resizable starts a screen that can
-#   drag           desktop_drag ID X Y, as the user drags a window
-#   second_output  desktop_second_output W H, desktop_shot_second FILE,
-#                  desktop_remove_second_output
-#   frames         desktop_frame_rect ID: the window manager's frame "X Y W H"
-#   kiosk          desktop_start_kiosk COMMAND...: the desktop with the
-#                  command as its only client, whose pid is program_pid
-# and its facts in lock_per (display, or session as on Windows), lock_folder
-# (where the lock lies, if not in the runtime folder), wayland_client (none,
-# or carried), protocol_log (the program's Wayland protocol log, if kept) and
-# second_start_environment (what the second start adds to its environment).
+# desktop_program COMMAND..., desktop_key, desktop_type, desktop_click X Y,
+# desktop_windows ("id<TAB>focused<TAB>title" lines), desktop_shot FILE, and
+# desktop_install/desktop_uninstall where cmake --install does not serve. In
+# desktop_can it lists what else it offers: hold_keys (desktop_key_down/up),
+# take_focus, resize (desktop_resize, desktop_window_rect), drag, frames
+# (desktop_frame_rect), second_output, kiosk (desktop_start_kiosk COMMAND...);
+# its facts are lock_per, lock_folder, wayland_client, protocol_log and
+# second_start_environment, set below.
 #
 # usage: desktop_test.sh BACKEND SCENARIO CMAKE BUILD_DIR SHOTS_DIR TOOLS_DIR
 #   TOOLS_DIR  holds the input tool desktop_input
@@ -124,7 +113,12 @@ source "$here/../support/design_point.sh"
 # shellcheck source=../support/cups_queue.sh
 source "$here/../support/cups_queue.sh"
 program_environment=() # what a scenario adds to the program's environment
-desktop_can=() second_start_environment=() lock_per=display lock_folder='' wayland_client=none protocol_log=''
+desktop_can=()
+second_start_environment=() # what the second start adds to its environment
+lock_per=display            # one program per display, or per session (Windows)
+lock_folder=''              # where its lock lies, when not in the runtime folder
+wayland_client=none         # Qt's Wayland client in the program: none, or the one it carries
+protocol_log=''             # the program's Wayland protocol log, where one is kept
 can() { [[ " ${desktop_can[*]} " == *" $1 "* ]]; }
 desktop_install() {
     "$cmake" --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 ||
