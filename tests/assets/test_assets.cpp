@@ -134,8 +134,6 @@ class TestAssets : public QObject
 private slots:
     void marker_reader_data();
     void marker_reader();
-    void builtin_decodes_data();
-    void builtin_decodes();
     void icons_hold_two_sizes_data();
     void icons_hold_two_sizes();
     void icons_are_sixteen_colours_data();
@@ -202,43 +200,6 @@ void TestAssets::marker_reader()
     QCOMPARE(markers.has_baseline_frame, baseline);
     QCOMPARE(markers.has_other_frame, other_frame);
     QCOMPARE(markers.components, components);
-}
-
-// The resource paths are the ones the window definitions name.
-void TestAssets::builtin_decodes_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QByteArray>("format");
-    QTest::addColumn<QSize>("size");
-
-    QTest::newRow("professor") << QStringLiteral(":/pictures/professor.jpg") << QByteArray("jpeg")
-                               << QSize(250, 350);
-    QTest::newRow("grinning professor")
-        << QStringLiteral(":/pictures/professor_grin.jpg") << QByteArray("jpeg") << QSize(250, 350);
-    QTest::newRow("printer") << QStringLiteral(":/pictures/printer.gif") << QByteArray("gif")
-                             << QSize(32, 33);
-    QTest::newRow("check mark") << QStringLiteral(":/icons/check.ico") << QByteArray("ico")
-                                << QSize(32, 32);
-    QTest::newRow("light bulb") << QStringLiteral(":/icons/bulb.ico") << QByteArray("ico")
-                                << QSize(32, 32);
-    QTest::newRow("question mark")
-        << QStringLiteral(":/icons/question.ico") << QByteArray("ico") << QSize(32, 32);
-    QTest::newRow("smiling face") << QStringLiteral(":/icons/smiley.ico") << QByteArray("ico")
-                                  << QSize(32, 32);
-}
-
-void TestAssets::builtin_decodes()
-{
-    QFETCH(QString, path);
-    QFETCH(QByteArray, format);
-    QFETCH(QSize, size);
-
-    QImageReader reader(path);
-    reader.setDecideFormatFromContent(true);
-    QCOMPARE(reader.format(), format);
-    const QImage image = reader.read();
-    QVERIFY2(!image.isNull(), qPrintable(reader.errorString()));
-    QCOMPARE(image.size(), size);
 }
 
 void TestAssets::icons_hold_two_sizes_data()

@@ -99,8 +99,6 @@ private slots:
     void empty_line_moves_like_a_written_one();
     void set_y_moves_the_next_line();
     void long_lines_are_cut_off_not_wrapped();
-    void text_is_plain_data();
-    void text_is_plain();
     void points_as_large_as_on_a_widget_data();
     void points_as_large_as_on_a_widget();
     void image_covers_the_inside_at_the_screens_pixel_ratio();
@@ -230,35 +228,6 @@ void TestDrawingArea::long_lines_are_cut_off_not_wrapped()
     QVERIFY2(text.right() >= image.width() - 1 - int(3 * sheet.ratio()),
              qPrintable(QStringLiteral("%1 of %2").arg(text.right()).arg(image.width())));
     QVERIFY(text.bottom() / sheet.ratio() < line);
-}
-
-void TestDrawingArea::text_is_plain_data()
-{
-    QTest::addColumn<QString>("text");
-
-    QTest::newRow("bold tags") << QStringLiteral("<b>x</b>");
-    QTest::newRow("line break tag") << QStringLiteral("a<br>b");
-    QTest::newRow("entity") << QStringLiteral("&amp;&lt;");
-    QTest::newRow("access key mark") << QStringLiteral("&Eva");
-}
-
-void TestDrawingArea::text_is_plain()
-{
-    QFETCH(QString, text);
-
-    Sheet sheet;
-    sheet.set_font(10);
-    sheet.area->write_line(text);
-    QFont font(QStringLiteral("Times New Roman"));
-    font.setPointSizeF(10);
-    const double advance = QFontMetricsF(font, sheet.area).horizontalAdvance(text);
-
-    // Every character is drawn: the ink ends where the whole text ends, on
-    // one line.
-    const QRect ink = dark_pixels(sheet.area->image());
-    QVERIFY2(std::abs(ink.right() / sheet.ratio() - advance) < 4,
-             qPrintable(QStringLiteral("ink to %1, text %2").arg(ink.right()).arg(advance)));
-    QVERIFY(ink.bottom() / sheet.ratio() < sheet.area->get_y());
 }
 
 void TestDrawingArea::points_as_large_as_on_a_widget_data()

@@ -3,56 +3,12 @@
 #include "report_lines.h"
 
 #include <QRegularExpression>
+#include <QStringList>
 #include <QTest>
 
-namespace {
+#include <algorithm>
 
-// What each of the 34 report lines looks like, by its number; empty lines
-// are empty texts.
-QString line_pattern(int number)
-{
-    static const QList<QString> patterns = {
-        QStringLiteral("Auswertung des Geburtsdatums:"),
-        QString(),
-        QStringLiteral(
-            ".* wurde am \\d{1,2}\\.\\d{1,2}\\.\\d{4} geboren, das war ein [A-Za-z]+\\."),
-        QStringLiteral("Heute ist [A-Za-z]+ der \\d\\d\\.[A-Za-zä]+\\.\\d{4} und Sie sind heute:"),
-        QStringLiteral("\\d+ Wochen oder \\d+ Tage oder \\d+ Stunden alt\\."),
-        QStringLiteral(
-            "Wollen Sie wissen an welchen Wochentag Ihr Geburtstag in den nächsten Jahren"),
-        QStringLiteral("fällt\\?"),
-        QStringLiteral("\\d{4} : [A-Za-z]+"),
-        QStringLiteral("\\d{4} : [A-Za-z]+"),
-        QStringLiteral("\\d{4} : [A-Za-z]+"),
-        QStringLiteral("\\d{4} : [A-Za-z]+"),
-        QStringLiteral("\\d{4} : [A-Za-z]+"),
-        QStringLiteral("\\d{4} : [A-Za-z]+"),
-        QStringLiteral("\\d{4} : [A-Za-z]+"),
-        QStringLiteral("\\d{4} : [A-Za-z]+"),
-        QStringLiteral("\\d{4} : [A-Za-z]+"),
-        QStringLiteral("\\d{4} : [A-Za-z]+"),
-        QStringLiteral("Ihre Glückszahl für \\d{4} ist \\d+"),
-        QStringLiteral("Auf der Basis Ihres Geburtsdatums wurden folgende Lottozahlen \\(6 aus "
-                       "45\\) berechnet:"),
-        QStringLiteral("\\d+ \\d+ \\d+ \\d+ \\d+ \\d+"),
-        QStringLiteral("Hier einige Daten was Ihr Körper schon geleistet hat:"),
-        QStringLiteral("Ihr Herz hat \\d+ mal geschlagen\\."),
-        QStringLiteral("Ihre Lunge hat \\d+ Atemzüge getätigt\\."),
-        QStringLiteral("Ihr Herz hat \\d+ Liter Blut durch Ihren Körper gepumpt"),
-        QStringLiteral("Sie haben \\d+ Liter Magensaft produziert\\."),
-        QStringLiteral("Sie haben \\d+ Liter Gallensaft erzeugt\\."),
-        QStringLiteral("Sie haben \\d+ Mahlzeiten zu sich genommen\\."),
-        QStringLiteral("Sie haben \\d+ mal das WC besucht\\."),
-        QStringLiteral("Sie hätten \\d+ ccm Blut spenden können"),
-        QStringLiteral("Sie hätten \\d+ mal Ihre Zähne putzen sollen"),
-        QStringLiteral("Sie hätten \\d+ mal Ihren Zahnarzt besuchen sollen"),
-        QString(),
-        QStringLiteral("Quendra \\d+\\.\\d+ – ein Programm der Quendra-Werkstatt · Kontakt: "
-                       "post@quendra\\.example\\.org"),
-        QStringLiteral("www\\.quendra\\.example\\.org"),
-    };
-    return patterns.at(number - 1);
-}
+namespace {
 
 RecordingSurface written(const AnalysisResult &result, OutputKind kind = OutputKind::printer)
 {
@@ -61,20 +17,14 @@ RecordingSurface written(const AnalysisResult &result, OutputKind kind = OutputK
     return surface;
 }
 
-QList<int> all_line_numbers()
+// A line as it reads for anyone: figures and weekdays masked, an empty line
+// marked as such.
+QString shape(const RecordingSurface::Line &line)
 {
-    QList<int> numbers;
-    for (int n = 1; n <= 34; ++n)
-        numbers << n;
-    return numbers;
-}
-
-QList<int> line_numbers_without(std::initializer_list<int> left_out)
-{
-    QList<int> numbers = all_line_numbers();
-    for (int n : left_out)
-        numbers.removeOne(n);
-    return numbers;
+    static const QRegularExpression varying(
+        QStringLiteral("\\d+|\\b(Mon|Diens|Donners|Frei|Sams|Sonn)tag\\b|\\bMittwoch\\b"));
+    return line.empty ? QStringLiteral("(empty)")
+                      : QString(line.text).replace(varying, QStringLiteral("#"));
 }
 
 } // namespace
@@ -89,7 +39,6 @@ private slots:
     void attributes_data();
     void attributes();
     void font_name_set_once_before_line_one();
-    void both_outputs_write_the_same_lines();
     void eva_example();
     void lottery_heading_data();
     void lottery_heading();
@@ -102,37 +51,36 @@ private slots:
 void TestReportLines::line_sequence_data()
 {
     QTest::addColumn<int>("age_days");
-    QTest::addColumn<QList<int>>("line_numbers");
+    QTest::addColumn<QStringList>("left_out"); // a word of each line left out
 
-    const QList<int> young = line_numbers_without({29, 30, 31});
-    const QList<int> no_blood = line_numbers_without({29});
+    const QStringList young = {QStringLiteral("spenden"), QStringLiteral("Zähne"),
+                               QStringLiteral("Zahnarzt")};
+    const QStringList no_blood = {QStringLiteral("spenden")};
     QTest::newRow("1 day old") << 1 << young;
     QTest::newRow("104 weeks and 6 days") << 104 * 7 + 6 << young;
     QTest::newRow("105 weeks") << 105 * 7 << no_blood;
     QTest::newRow("936 weeks and 6 days") << 936 * 7 + 6 << no_blood;
-    QTest::newRow("937 weeks") << 937 * 7 << all_line_numbers();
-    QTest::newRow("50000 days") << 50000 << all_line_numbers();
+    QTest::newRow("937 weeks") << 937 * 7 << QStringList();
+    QTest::newRow("50000 days") << 50000 << QStringList();
 }
 
+// Eva's 34 lines (eva_example), less those left out, in the same shape.
 void TestReportLines::line_sequence()
 {
     QFETCH(int, age_days);
-    QFETCH(QList<int>, line_numbers);
+    QFETCH(QStringList, left_out);
 
-    const RecordingSurface surface = written(analysed_days_old(age_days));
-    QCOMPARE(surface.lines.size(), line_numbers.size());
-    for (qsizetype i = 0; i < line_numbers.size(); ++i) {
-        const int number = line_numbers.at(i);
-        const RecordingSurface::Line &line = surface.lines.at(i);
-        const QString pattern = line_pattern(number);
-        QVERIFY2(line.empty == pattern.isNull(),
-                 qPrintable(QStringLiteral("line %1 (%2)").arg(number).arg(line.text)));
-        if (!line.empty)
-            QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(pattern))
-                         .match(line.text)
-                         .hasMatch(),
-                     qPrintable(QStringLiteral("line %1: \"%2\"").arg(number).arg(line.text)));
+    QStringList expected;
+    for (const RecordingSurface::Line &line : written(eva()).lines) {
+        if (std::none_of(left_out.begin(), left_out.end(),
+                         [&](const QString &word) { return line.text.contains(word); }))
+            expected << shape(line);
     }
+    QCOMPARE(expected.size(), 34 - left_out.size());
+    QStringList shapes;
+    for (const RecordingSurface::Line &line : written(analysed_days_old(age_days)).lines)
+        shapes << shape(line);
+    QCOMPARE(shapes, expected);
 }
 
 void TestReportLines::attributes_data()
@@ -158,6 +106,8 @@ void TestReportLines::attributes()
     const QList<int> bold = {1, 6, 7, 21};
     const QList<int> underlined = {1};
     const RecordingSurface surface = written(eva(), kind);
+    // Both outputs write the same lines.
+    QCOMPARE(surface.texts(), written(eva(), OutputKind::printer).texts());
     QCOMPARE(surface.lines.size(), 34);
     for (int number = 1; number <= 34; ++number) {
         const RecordingSurface::Line &line = surface.lines.at(number - 1);
@@ -177,20 +127,6 @@ void TestReportLines::font_name_set_once_before_line_one()
     // The composition leaves the position alone: the outputs decide where it
     // starts.
     QVERIFY(surface.calls.filter(QStringLiteral("set_y")).isEmpty());
-}
-
-void TestReportLines::both_outputs_write_the_same_lines()
-{
-    const AnalysisResult result = eva();
-    const RecordingSurface screen = written(result, OutputKind::screen);
-    const RecordingSurface printer = written(result, OutputKind::printer);
-    QCOMPARE(screen.texts(), printer.texts());
-    for (qsizetype i = 0; i < screen.lines.size(); ++i) {
-        QCOMPARE(screen.lines.at(i).empty, printer.lines.at(i).empty);
-        QCOMPARE(screen.lines.at(i).bold, printer.lines.at(i).bold);
-        QCOMPARE(screen.lines.at(i).underline, printer.lines.at(i).underline);
-        QCOMPARE(screen.lines.at(i).size, printer.lines.at(i).size / 2 + 2);
-    }
 }
 
 void TestReportLines::eva_example()

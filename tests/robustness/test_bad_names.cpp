@@ -138,6 +138,8 @@ void TestBadNames::names()
     QTest::newRow("image markup") << QStringLiteral("<img src=x>") << true;
     QTest::newRow("html document") << QStringLiteral("<html><h1>Riesig</h1></html>") << true;
     QTest::newRow("entities") << QStringLiteral("&lt;b&gt;&amp;&#65;") << true;
+    QTest::newRow("line break tag") << QStringLiteral("a<br>b") << true;
+    QTest::newRow("access key mark") << QStringLiteral("&Eva") << true;
     QTest::newRow("line breaks and tabs")
         << QStringLiteral("Anna\nBerta\r\nCarla\tDora\u2028Ella\u2029Frida\u0085Gerda") << false;
     QTest::newRow("terminal escapes and NUL")

@@ -2,8 +2,8 @@
 // process takes 2,000 screen reports and 200 printed ones (on the private
 // print queue), and then the professor talks through 24 hours of ticks.
 // Nothing may pile up: the stack under the professor's slot, the nested
-// event loops, the open files, the resident set. And the professor still
-// starts over with his first sentence after a report.
+// event loops, the open files, the resident set, the windows and objects.
+// And the professor still starts over with his first sentence after a report.
 //
 // The timers run a hundred times faster than in real life; the day of ticks
 // calls the presenter's two steps directly.
@@ -11,7 +11,7 @@
 #include "program_session.h"
 #include "usage_figures.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QThread>
 
@@ -64,6 +64,16 @@ QString describe(const Extremes &early, const Extremes &late)
 const QString &first_sentence()
 {
     return Presenter::sentences()[0];
+}
+
+// The program's objects, leaving out the single-shot timers that come and go
+// with every tick of the test's own driver.
+int object_count(const Quendra &window)
+{
+    int count = 0;
+    for (const QObject *object : qApp->findChildren<QObject *>() + window.findChildren<QObject *>())
+        count += !object->inherits("QSingleShotTimer");
+    return count;
 }
 
 } // namespace
@@ -165,13 +175,25 @@ void TestSoak::two_thousand_screen_reports()
     Extremes early;
     Extremes late;
     int descriptors_early = 0;
+    qsizetype windows_early = 0;
+    int objects_early = 0;
     QVERIFY2(run_reports(screen_report_count, false, sample, early, late,
                          [&] {
                              resident_level_kib = resident_kib();
                              descriptors_early = open_descriptors();
+                             windows_early = QApplication::topLevelWidgets().size();
+                             objects_early = object_count(*program.window);
                          }),
              qPrintable(program.failure));
     QCOMPARE(errors_shown, 0);
+    QCOMPARE(QApplication::topLevelWidgets().size(), windows_early);
+    // A box or timer on its way out may still be counted at either point; a
+    // leak of one object per report would show as thousands.
+    QVERIFY2(object_count(*program.window) <= objects_early + 2,
+             qPrintable(QStringLiteral("%1 objects after %2 reports, %3 at the end")
+                            .arg(objects_early)
+                            .arg(sample)
+                            .arg(object_count(*program.window))));
     compare(QStringLiteral("screen reports"), early, late, descriptors_early, open_descriptors(),
             resident_kib());
 }

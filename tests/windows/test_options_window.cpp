@@ -21,12 +21,10 @@ private slots:
     void init();
     void cleanup();
 
-    void defaults();
     void queries_data();
     void queries();
     void preset_data();
     void preset();
-    void start_button_ends_modal_show();
     void keyboard_confirms_defaults();
     void no_way_out_but_start_button_data();
     void no_way_out_but_start_button();
@@ -61,16 +59,6 @@ bool TestOptionsWindow::exec_with(const std::function<void()> &step)
         QStringLiteral("options window active"), [this] { return dialog->isActiveWindow(); }, step);
     dialog->exec();
     return driver.done();
-}
-
-void TestOptionsWindow::defaults()
-{
-    QVERIFY(dialog->Lotto(0)->isChecked());
-    QVERIFY(!dialog->Lotto(1)->isChecked());
-    QVERIFY(!dialog->Ausdruck(0)->isChecked());
-    QVERIFY(dialog->Ausdruck(1)->isChecked());
-    QCOMPARE(dialog->printout_selected(), false);
-    QCOMPARE(dialog->read_lottery_variant(), 45);
 }
 
 void TestOptionsWindow::queries_data()
@@ -138,30 +126,23 @@ void TestOptionsWindow::preset()
     QVERIFY(!dialog->windowHandle());
 }
 
-void TestOptionsWindow::start_button_ends_modal_show()
-{
-    bool confirmed_before_click = true;
-    QSignalSpy confirmed(dialog.get(), &Dialog::confirmed);
-    QVERIFY(exec_with([&] {
-        confirmed_before_click = dialog->is_confirmed();
-        QTest::mouseClick(start_button(), Qt::LeftButton);
-    }));
-    QVERIFY(!confirmed_before_click);
-    QVERIFY(dialog->is_confirmed());
-    QCOMPARE(confirmed.size(), 1);
-    QVERIFY(dialog->isHidden());
-}
-
 void TestOptionsWindow::keyboard_confirms_defaults()
 {
-    // The start button has the focus, so Enter alone starts with the defaults.
+    // The start button has the focus, so Enter alone starts with the
+    // defaults and ends the modal show.
     QWidget *focused = nullptr;
+    bool confirmed_before = true;
+    QSignalSpy confirmed(dialog.get(), &Dialog::confirmed);
     QVERIFY(exec_with([&] {
         focused = QApplication::focusWidget();
+        confirmed_before = dialog->is_confirmed();
         QTest::keyClick(focused, Qt::Key_Return);
     }));
     QCOMPARE(focused, start_button());
+    QVERIFY(!confirmed_before);
     QVERIFY(dialog->is_confirmed());
+    QCOMPARE(confirmed.size(), 1);
+    QVERIFY(dialog->isHidden());
     QCOMPARE(dialog->printout_selected(), false);
     QCOMPARE(dialog->read_lottery_variant(), 45);
 }

@@ -1,5 +1,6 @@
 // Reading picture files: from the program's directory only, and a missing or
-// broken file is told apart, named in a message box and ends the program.
+// broken file (broken as a copy, a disk or a careless hand breaks one) is
+// told apart, named in a message box and ends the program; never a crash.
 
 #include "pictures.h"
 #include "program_state.h"
@@ -61,6 +62,30 @@ QByteArray jpeg_with_thumbnail()
     QByteArray data = jpeg();
     data.insert(2, app1);
     return data;
+}
+
+// A JPEG whose frame header claims 65535 x 65535 pixels: 16 GB once decoded.
+QByteArray jpeg_claiming_huge_size()
+{
+    QByteArray data = jpeg();
+    const qsizetype frame = data.indexOf(QByteArray("\xFF\xC0", 2)); // start of frame
+    if (frame < 0)
+        qFatal("the test picture has no baseline frame header");
+    data.replace(frame + 5, 4, QByteArray(4, char(0xFF))); // height and width
+    return data;
+}
+
+QByteArray pseudo_random_bytes(int size)
+{
+    QByteArray bytes(size, '\0');
+    quint32 state = 2463534242u;
+    for (char &byte : bytes) {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        byte = char(state);
+    }
+    return bytes;
 }
 
 // Qt reads GIF but cannot write it: the smallest GIF89a, one transparent pixel.
@@ -188,6 +213,12 @@ void TestPictures::read_picture_file_data()
         << jpeg_with_thumbnail().chopped(jpeg().size() / 2) << true << invalid << QSize();
     QTest::newRow("text named .jpg")
         << QByteArray("Hier sollte eigentlich ein Bild stehen.\n") << true << invalid << QSize();
+    QTest::newRow("JPEG start marker only") << whole.left(2) << true << invalid << QSize();
+    QTest::newRow("JPEG claiming 65535 x 65535 pixels")
+        << jpeg_claiming_huge_size() << true << invalid << QSize();
+    QTest::newRow("web page") << QByteArray("<html><body><img src=\"kopf.jpg\"></body></html>\n")
+                              << true << invalid << QSize();
+    QTest::newRow("random bytes") << pseudo_random_bytes(4096) << true << invalid << QSize();
 }
 
 void TestPictures::read_picture_file()
@@ -196,7 +227,7 @@ void TestPictures::read_picture_file()
     QFETCH(bool, exists);
     QFETCH(int, problem);
     QFETCH(QSize, size);
-    const QString path = temp.filePath(QStringLiteral("bild.jpg"));
+    const QString path = temp.filePath(QStringLiteral("P_böse.jpg"));
     QFile::remove(path);
     if (exists) {
         write_file(path, content);
@@ -211,12 +242,17 @@ void TestPictures::read_picture_file()
         return;
     }
     QVERIFY(load.image.isNull());
-    // The message names the file with its whole path and says what is wrong.
+    // The message says what is wrong and names the file with its whole path;
+    // never a picture made up of what could be read.
+    const bool missing = load.problem == PictureProblem::missing;
+    const QString wording = missing ? QStringLiteral("nicht gefunden")
+                                    : QStringLiteral("Die Datei ist kein gültiges Bild:\n");
     QVERIFY2(load.message.contains(QDir::toNativeSeparators(path)), qPrintable(load.message));
-    const QString wording = load.problem == PictureProblem::missing
-                                ? QStringLiteral("nicht gefunden")
-                                : QStringLiteral("kein gültiges Bild");
-    QVERIFY2(load.message.contains(wording), qPrintable(load.message));
+    QVERIFY2(missing ? load.message.contains(wording)
+                     : load.message.startsWith(wording + QDir::toNativeSeparators(path) + u'\n'),
+             qPrintable(load.message));
+    QCOMPARE(picture_problem_title(load.problem),
+             missing ? QStringLiteral("Bilddatei fehlt") : QStringLiteral("Bilddatei fehlerhaft"));
 }
 
 void TestPictures::directory_cannot_be_read()

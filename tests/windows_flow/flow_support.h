@@ -36,7 +36,6 @@
 #include <QTimer>
 #include <QWindow>
 
-#include <cstring>
 #include <functional>
 
 namespace flow {
@@ -277,41 +276,11 @@ inline QImage expected_report(const QString &date, const QString &name, int lott
     return sheet.image();
 }
 
-/// The lines of one entry's screen report, with their places on the sheet.
-inline QList<ReportWriter::Line> report_lines(const QString &date, const QString &name,
-                                              int lottery_variant)
-{
-    bildschirm reference;
-    DrawingArea &sheet = *reference.blatt();
-    write_report_lines(analysed(date, name, lottery_variant), sheet, OutputKind::screen,
-                       Clock::pinned(pinned_now()));
-    return sheet.lines();
-}
-
 /// An empty sheet of the same size.
 inline QImage blank_sheet()
 {
     bildschirm reference;
     return reference.blatt()->image();
-}
-
-/// The rows (top to bottom, inclusive) in which two images of the same size
-/// differ; an empty pair when they are equal.
-inline std::pair<int, int> differing_rows(const QImage &a, const QImage &b)
-{
-    int first = -1;
-    int last = -1;
-    const QImage left = a.convertToFormat(QImage::Format_RGB32);
-    const QImage right = b.convertToFormat(QImage::Format_RGB32);
-    for (int y = 0; y < left.height(); ++y) {
-        if (std::memcmp(left.constScanLine(y), right.constScanLine(y),
-                        static_cast<std::size_t>(left.bytesPerLine())) != 0) {
-            if (first < 0)
-                first = y;
-            last = y;
-        }
-    }
-    return {first, last};
 }
 
 /// One running program at the pinned now, its boxes logged as steps, with a

@@ -43,7 +43,6 @@ private slots:
     void reprint_through_command2();
     void printer_failure_data();
     void printer_failure();
-    void printer_failure_in_the_real_box();
 
 private:
     std::unique_ptr<Session> session;
@@ -303,40 +302,6 @@ void TestPrintingFlow::printer_failure()
     const int faces_before = faces.size();
     QVERIFY(QTest::qWaitFor([&] { return faces.size() >= faces_before + 2; }, patience_ms));
     QVERIFY(QTest::qWaitFor([&] { return shows_start_of(main, 0, 5); }, patience_ms));
-}
-
-void TestPrintingFlow::printer_failure_in_the_real_box()
-{
-    // The reprint button with the real boxes: the error box by keyboard,
-    // then the report window takes the keys again (Alt+D for the next one).
-    Driver driver;
-    Quendra window(pinned_setup(time_scale));
-    QVERIFY2(start_by_keyboard(window, driver), qPrintable(driver.failure));
-
-    MessageShown error;
-    bool keys_back = false;
-    type_entry(driver, QStringLiteral("24011973"), QStringLiteral("Eva"));
-    driver.when(
-        QStringLiteral("report window active"), [&] { return report_active(window); },
-        [&] {
-            QTest::keyClick(window.report_window()->windowHandle(), Qt::Key_B, Qt::AltModifier);
-            // The error box has come and gone inside the reprint.
-            keys_back = QTest::qWaitFor([&] { return report_active(window); }, 2000);
-            // Without the keyboard the window is sent away by mouse.
-            if (keys_back)
-                QTest::keyClick(window.report_window()->windowHandle(), Qt::Key_D, Qt::AltModifier);
-            else
-                button(window.report_window(), "Command1")->click();
-        });
-    confirm_message(driver, QStringLiteral("error box"), error);
-    press(window, Qt::Key_A);
-    QVERIFY2(driver.done(), qPrintable(driver.failure));
-    QCOMPARE(error.title, QStringLiteral("Drucken nicht möglich"));
-    QCOMPARE(error.text, QStringLiteral("Es ist kein Standarddrucker eingerichtet."));
-    QCOMPARE(error.icon, QMessageBox::Critical);
-    QVERIFY(jobs().isEmpty());
-    QVERIFY(!report_shown(window));
-    QVERIFY(keys_back);
 }
 
 QTEST_MAIN(TestPrintingFlow)

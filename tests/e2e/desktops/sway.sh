@@ -2,6 +2,7 @@
 # sway, headless: wtype types, a virtual pointer (desktop_input) clicks,
 # sway's window tree tells who holds the keyboard, grim takes screenshots.
 desktop_tools=(sway swaymsg wtype grim jq)
+desktop_can=(resize drag second_output)
 # shellcheck source=wayland.sh
 source "$here/desktops/wayland.sh"
 

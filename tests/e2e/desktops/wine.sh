@@ -9,14 +9,13 @@
 source "$here/desktops/x11.sh"
 wine=/usr/lib/wine/wine64 wineserver=/usr/lib/wine/wineserver
 desktop_tools+=("$wine" ps2pdf)
-# Windows has one Quendra per session, whatever the platform.
-lock_per=session
-uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quendra'
-eval "x11_$(declare -f desktop_stop)"
 # Wine passes a Windows program's activation on to the X server only while
 # one of its windows holds the keyboard, so the keyboard is not taken away
 # before the second start: there the knock is checked by its status alone.
-unset -f desktop_take_focus
+desktop_can=(hold_keys drag frames)
+# Windows has one Quendra per session, whatever the platform.
+lock_per=session
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quendra'
 
 # The installer, made by CPack from the build tree, installs silently into a
 # fresh prefix; $prefix/bin/quendra starts the installed program.
@@ -63,48 +62,12 @@ desktop_program() {
 }
 
 desktop_stop() {
-    x11_desktop_stop
+    x11_stop
     [ -z "${WINEPREFIX:-}" ] || "$wineserver" -k 2>/dev/null || true
 }
 
-# The main window behind the options window, and the report window's sheet,
-# as under X11 on the same screen. Both shrunk to 5 %, the glyphs of another
-# rasteriser and another widget style blur away; a missing picture or a
-# wrong size or place does not (normalised RMSE: 0.02 to 0.03 under Wine,
-# 0.06 and more for a sheet shifted by 12 pixels or drawn at 1.0 instead of
-# 1.6, or a missing logo). The professor's face is chosen by chance and is
-# left out.
-compare_with_x11() {
-    local name operations x0 y0 x1 y1 w h below difference
-    read -r x0 y0 < <(design_point "$screen_width" "$screen_height" 24 0 main)
-    read -r x1 y1 < <(design_point "$screen_width" "$screen_height" $((48 + 249)) $((104 + 353)) main)
-    # The sheet, 509x521, lies 22 below the middle of the centred window;
-    # less a margin for the frames of either window manager.
-    read -r w h < <(design_point "$screen_width" "$screen_height" 509 521)
-    read -r _ below < <(design_point "$screen_width" "$screen_height" 0 22)
-    for name in 01-options 06-report-window; do
-        if [ ! -f "${QUENDRA_REFERENCE_SHOTS:-}/$name.png" ]; then
-            echo "note: no X11 screenshot $name.png to compare with (desktop_x11 of the Linux build makes it)"
-            continue
-        fi
-        if [ "$name" = 01-options ]; then
-            operations=(-fill black -draw "rectangle $x0,$y0 $x1,$y1")
-        else
-            operations=(-crop "$((w - 40))x$((h - 40))+$(((screen_width - w) / 2 + 20))+$(((screen_height - h) / 2 + below + 20))" +repage)
-        fi
-        difference=$(convert "$QUENDRA_REFERENCE_SHOTS/$name.png" "$shots/$name.png" "${operations[@]}" \
-            -scale 5% -metric RMSE -compare -format '%[distortion]' info:) ||
-            fail "could not compare $name.png with X11's"
-        echo "$name: difference from X11's $difference"
-        awk -v d="$difference" 'BEGIN { exit !(d <= 0.045) }' || fail "$name differs from X11's by $difference"
-    done
-}
-
-# Runs after the flow: the screenshots, then the program ends and the silent
-# uninstaller removes everything.
-desktop_finish() {
-    compare_with_x11
-    kill_program
+# The program has ended; the silent uninstaller must remove everything.
+desktop_uninstall() {
     "$wineserver" -w
     step "silent uninstallation"
     "$wine" 'C:\Program Files\Quendra\Uninstall.exe' /S || fail "the uninstaller ended with status $?"
