@@ -17,45 +17,18 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# shellcheck source=SCRIPTDIR/../cached_build.sh
+source "$here/../cached_build.sh"
 version=6.4.2
 patch=$here/frame-callback-lock.patch
-if [ -n "${QUENDRA_WAYLAND_CLIENT:-}" ]; then
-    target=$QUENDRA_WAYLAND_CLIENT
-else
-    target=${XDG_CACHE_HOME:-$HOME/.cache}/quendra/qt6-waylandclient-$version
-fi
-# Written last, so that an interrupted build is started again; it holds the
-# patch's checksum, so that a changed patch builds again.
-stamp=$target/.quendra-complete
+target=$(cache_folder "qt6-waylandclient-$version" "${QUENDRA_WAYLAND_CLIENT:-}")
+# The stamp holds the patch's checksum, so that a changed patch builds again.
 sum=$(sha256sum "$patch" | cut -d' ' -f1)
-
-if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$sum" ]; then
-    echo "$target"
-    exit 0
-fi
-
-as_root() {
-    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
-}
-
-parent=$(dirname "$target")
-mkdir -p "$parent"
-rm -rf "$target"
-work=$(mktemp -d "$parent/.qt-wayland.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+done_already "$target" "$sum"
+start_work "$target"
 start=$SECONDS
 
 echo "Building Qt's Wayland client $version with the frame-callback fix (about six minutes, once)" >&2
-# apt-get source needs a source entry for bookworm; it is added once. (Read
-# whole, as grep -q would cut the pipe short under pipefail.)
-# shellcheck disable=SC2016
-indexes=$(apt-get indextargets --format '$(CREATED_BY)' 2>/dev/null || true)
-if ! grep -qx Sources <<<"$indexes"; then
-    printf '%s\n' 'Types: deb-src' 'URIs: http://deb.debian.org/debian' 'Suites: bookworm' \
-        'Components: main' 'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg' |
-        as_root tee /etc/apt/sources.list.d/quendra-deb-src.sources >/dev/null
-    as_root apt-get update -qq
-fi
 # The source of exactly the installed library, with Debian's own patches:
 # the library must be Debian's but for the one change, since Debian's
 # platform plugin is built against it.
@@ -64,8 +37,7 @@ case $installed in
 $version-*) ;;
 *) echo "libqt6waylandclient6 is $installed, not $version" >&2; exit 1 ;;
 esac
-(cd "$work" && apt-get source -qq --download-only qt6-wayland="$installed" &&
-    dpkg-source -x --no-check qt6-wayland_*.dsc qtwayland >/dev/null)
+debian_source qt6-wayland="$installed" qtwayland
 patch -d "$work/qtwayland" -p1 --forward --quiet <"$patch"
 # The compositor half and everything but the client library are left out.
 nice cmake -S "$work/qtwayland" -B "$work/build" -G Ninja -Wno-dev \
@@ -76,7 +48,5 @@ nice cmake -S "$work/qtwayland" -B "$work/build" -G Ninja -Wno-dev \
 nice cmake --build "$work/build" --target WaylandClient
 mkdir -p "$work/lib"
 cp -P "$work"/build/lib/*/libQt6WaylandClient.so.6* "$work/lib/"
-mv "$work/lib" "$target"
-echo "$sum" >"$stamp"
 echo "Qt's Wayland client ready in $((SECONDS - start)) s" >&2
-echo "$target"
+finish "$work/lib" "$target" "$sum"

@@ -11,48 +11,22 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# shellcheck source=SCRIPTDIR/../cached_build.sh
+source "$here/../cached_build.sh"
 checkout=$(cd "$here/../.." && pwd)
 version=6.4.2
-if [ -n "${QUENDRA_WINDOWS_QT:-}" ]; then
-    target=$QUENDRA_WINDOWS_QT
-else
-    target=${XDG_CACHE_HOME:-$HOME/.cache}/quendra/qt6-mingw-$version
-fi
+target=$(cache_folder "qt6-mingw-$version" "${QUENDRA_WINDOWS_QT:-}")
 ready=$checkout/../shared/windows/qt6-mingw-$version.tar.xz
-# Written last, so that an interrupted unpack or build is started again.
-stamp=$target/.quendra-complete
-
-if [ -f "$stamp" ]; then
-    echo "$target"
-    exit 0
-fi
-
-as_root() {
-    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
-}
-
-parent=$(dirname "$target")
-mkdir -p "$parent"
-rm -rf "$target"
-work=$(mktemp -d "$parent/.qt-windows.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+done_already "$target" ""
+start_work "$target"
 start=$SECONDS
 
 if [ -f "$ready" ]; then
     echo "Unpacking the ready Qt for Windows from $(cd "$(dirname "$ready")" && pwd)" >&2
     tar -xJf "$ready" -C "$work"
-    mv "$work/qt6-mingw" "$target"
 else
     echo "No $ready: building Qt $version for Windows from Debian's source (about half an hour)" >&2
-    # apt-get source needs a source entry for bookworm; it is added once.
-    if ! apt-get indextargets --format '$(CREATED_BY)' 2>/dev/null | grep -qx Sources; then
-        printf '%s\n' 'Types: deb-src' 'URIs: http://deb.debian.org/debian' 'Suites: bookworm' \
-            'Components: main' 'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg' |
-            as_root tee /etc/apt/sources.list.d/quendra-deb-src.sources >/dev/null
-        as_root apt-get update -qq
-    fi
-    (cd "$work" && apt-get source -qq --download-only qt6-base &&
-        dpkg-source -x --no-check qt6-base_$version*.dsc qtbase >/dev/null)
+    debian_source qt6-base qtbase
     # Bundled third-party libraries throughout, so that only Qt's DLLs and the
     # mingw runtime go beside the program. Tablet events need wintab.h, which
     # Debian's source leaves out; the Windows platform plugin does not compile
@@ -74,9 +48,6 @@ else
     nice cmake --build "$work/build"
     cmake --install "$work/build" >/dev/null
     cp "$here/mingw.cmake" "$work/qt6-mingw/mingw.cmake"
-    mv "$work/qt6-mingw" "$target"
 fi
-
-touch "$stamp"
 echo "Qt for Windows ready in $((SECONDS - start)) s" >&2
-echo "$target"
+finish "$work/qt6-mingw" "$target" ""
