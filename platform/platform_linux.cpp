@@ -20,7 +20,9 @@
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
+#include <private/qguiapplication_p.h>
 #include <qpa/qplatformfontdatabase.h>
+#include <qpa/qplatformintegration.h>
 #include <qpa/qplatformnativeinterface.h>
 
 #include "xdg-activation-v1-client-protocol.h"
@@ -85,10 +87,14 @@ protected:
             break;
         }
         case QEvent::Paint:
-            // Once the first frame is out.
+            // Once the first frame is out, and on the screen: the window
+            // system puts it up first, undisturbed by the faces being read.
             if (!frame_drawn) {
                 frame_drawn = true;
-                QTimer::singleShot(0, this, &MetricTwins::every_face);
+                QTimer::singleShot(0, this, [this] {
+                    QGuiApplicationPrivate::platformIntegration()->sync();
+                    every_face();
+                });
             }
             break;
         default:
