@@ -109,9 +109,11 @@ PictureLoad read_picture_file(const QString &path)
     buffer.open(QIODevice::ReadOnly);
     // The format is found from the content. A JPEG, as all of ours are, says
     // so in its first two bytes, which is all Qt's JPEG reader checks: named
-    // at once, Qt need not load every image plugin to ask each of them.
+    // at once and not detected, Qt need not load every image plugin to ask
+    // each of them (it would, even for a named format, to detect it).
     const bool jpeg = data.startsWith("\xFF\xD8");
     QImageReader reader(&buffer, jpeg ? QByteArrayLiteral("jpeg") : QByteArray());
+    reader.setAutoDetectImageFormat(!jpeg);
     QImage image;
     if (!reader.read(&image) || image.isNull()) {
         return failure(PictureProblem::invalid,
