@@ -6,7 +6,9 @@
 #include <QPainter>
 #include <QTextLayout>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 TypedBubble::TypedBubble(QWidget *parent) : QLabel(parent) {}
@@ -18,17 +20,13 @@ void TypedBubble::set_retained(bool retained)
     if (retained == retained_)
         return;
     retained_ = retained;
-    // The image covers the whole label: nothing needs filling below it.
-    if (retained) {
-        filled_background = autoFillBackground();
-        setAutoFillBackground(false);
-    } else {
-        setAutoFillBackground(filled_background);
+    // The image holds the lines typed so far; the label's background below
+    // them is filled as always.
+    if (!retained) {
         image = QImage();
         layout.reset();
         shown.clear();
     }
-    setAttribute(Qt::WA_OpaquePaintEvent, retained);
     update();
 }
 
@@ -58,8 +56,11 @@ void TypedBubble::paintEvent(QPaintEvent *event)
     const QRect inside = contentsRect();
     const QRect area = event->rect() & inside;
     const qreal ratio = image.devicePixelRatio();
-    const QRectF source(QPointF(area.topLeft() - inside.topLeft()) * ratio,
-                        QSizeF(area.size()) * ratio);
+    const QRectF source =
+        QRectF(QPointF(area.topLeft() - inside.topLeft()) * ratio, QSizeF(area.size()) * ratio) &
+        QRectF(image.rect());
+    if (source.isEmpty())
+        return;
     QPainter painter(this);
     painter.scale(1 / ratio, 1 / ratio);
     painter.drawImage(QRectF(QPointF(area.topLeft()) * ratio, source.size()), image, source);
@@ -95,7 +96,7 @@ QRect TypedBubble::bring_up_to_date()
     const qreal ratio = devicePixelRatioF();
     const QSize pixels = (QSizeF(inside.size()) * ratio).toSize();
     const QString now = text();
-    const bool same_image = !image.isNull() && image.size() == pixels &&
+    const bool same_image = !image.isNull() && image_pixels == pixels &&
                             image.devicePixelRatio() == ratio && drawn_font == font() &&
                             drawn_palette == palette();
     if (same_image && now == shown)
@@ -107,19 +108,39 @@ QRect TypedBubble::bring_up_to_date()
     // the new layout puts the same glyphs in the same places.
     const bool grows = same_image && now.startsWith(shown) &&
                        (kept == 0 || next->glyphRuns(0, int(kept)) == layout->glyphRuns());
+    // As tall as the lines laid out so far and their glyphs, a pixel more
+    // for their smoothed edges: the rest of the label is background.
+    QRectF text_area = next->boundingRect();
+    const qsizetype from = grows ? kept : 0;
+    const QList<QGlyphRun> runs = next->glyphRuns(int(from), int(now.size() - from));
+    for (const QGlyphRun &run : runs)
+        text_area |= run.boundingRect();
+    const int rows =
+        std::clamp(int(std::ceil(text_area.bottom() * ratio)) + 2, 1, std::max(1, pixels.height()));
+    const QColor background = palette().color(backgroundRole());
     if (!grows) {
-        image = QImage(pixels, QImage::Format_RGB32);
+        image = QImage(pixels.width(), rows, QImage::Format_RGB32);
         image.setDevicePixelRatio(ratio);
-        image.fill(palette().color(backgroundRole()));
+        image.fill(background);
+        image_pixels = pixels;
         drawn_font = font();
         drawn_palette = palette();
+    } else if (rows > image.height()) {
+        // A new line: the image grows downwards, the lines above kept.
+        QImage taller(pixels.width(), rows, QImage::Format_RGB32);
+        taller.setDevicePixelRatio(ratio);
+        for (int y = 0; y < image.height(); ++y)
+            std::memcpy(taller.scanLine(y), image.constScanLine(y), size_t(image.bytesPerLine()));
+        for (int y = image.height(); y < rows; ++y)
+            std::fill_n(reinterpret_cast<QRgb *>(taller.scanLine(y)), taller.width(),
+                        background.rgb());
+        image = std::move(taller);
     }
-    const qsizetype from = grows ? kept : 0;
     QRectF changed;
     if (now.size() > from && !image.isNull()) {
         QPainter painter(&image);
         painter.setPen(palette().color(foregroundRole()));
-        for (const QGlyphRun &run : next->glyphRuns(int(from), int(now.size() - from))) {
+        for (const QGlyphRun &run : runs) {
             painter.drawGlyphRun(QPointF(0, 0), run);
             changed |= run.boundingRect();
         }
