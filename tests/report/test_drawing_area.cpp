@@ -94,13 +94,12 @@ class TestDrawingArea : public QObject
 private slots:
     void drawn_while_hidden_is_there_when_shown();
     void clear_empties_to_white_and_goes_to_the_top();
-    void lines_start_at_the_left_edge_one_below_the_other();
     void empty_line_moves_like_a_written_one_data();
     void empty_line_moves_like_a_written_one();
     void set_y_moves_the_next_line();
     void long_lines_are_cut_off_not_wrapped();
-    void points_as_large_as_on_a_widget_data();
-    void points_as_large_as_on_a_widget();
+    void lines_as_large_as_on_a_widget_one_below_the_other_data();
+    void lines_as_large_as_on_a_widget_one_below_the_other();
     void image_covers_the_inside_at_the_screens_pixel_ratio();
     void readers_get_the_lines_and_each_new_report();
 };
@@ -149,28 +148,6 @@ void TestDrawingArea::clear_empties_to_white_and_goes_to_the_top()
     QVERIFY(!text.isEmpty());
     QVERIFY(text.bottom() / sheet.ratio() < sheet.area->get_y());
     QVERIFY(text.left() / sheet.ratio() < 3);
-}
-
-void TestDrawingArea::lines_start_at_the_left_edge_one_below_the_other()
-{
-    Sheet sheet;
-    sheet.set_font(12);
-    const double line =
-        QFontMetricsF(QFont(QStringLiteral("Times New Roman"), 12), sheet.area).lineSpacing();
-    sheet.area->write_line(QStringLiteral("Hallo"));
-    QCOMPARE(sheet.area->get_y(), line);
-    sheet.area->write_line(QStringLiteral("Hallo"));
-    QCOMPARE(sheet.area->get_y(), 2 * line);
-
-    const QImage image = sheet.area->image();
-    const double r = sheet.ratio();
-    const QRect first = dark_pixels(image, QRect(0, 0, image.width(), int(line * r)));
-    const QRect second =
-        dark_pixels(image, QRect(0, int(line * r), image.width(), int(line * r) + 1));
-    QVERIFY(!first.isEmpty() && !second.isEmpty());
-    QVERIFY(first.left() / r < 3);
-    QCOMPARE(second.left(), first.left());
-    QVERIFY(std::abs((second.top() - first.top()) / r - line) <= 1);
 }
 
 void TestDrawingArea::empty_line_moves_like_a_written_one_data()
@@ -230,7 +207,7 @@ void TestDrawingArea::long_lines_are_cut_off_not_wrapped()
     QVERIFY(text.bottom() / sheet.ratio() < line);
 }
 
-void TestDrawingArea::points_as_large_as_on_a_widget_data()
+void TestDrawingArea::lines_as_large_as_on_a_widget_one_below_the_other_data()
 {
     QTest::addColumn<double>("points");
 
@@ -239,7 +216,7 @@ void TestDrawingArea::points_as_large_as_on_a_widget_data()
     QTest::newRow("16 pt") << 16.0;
 }
 
-void TestDrawingArea::points_as_large_as_on_a_widget()
+void TestDrawingArea::lines_as_large_as_on_a_widget_one_below_the_other()
 {
     QFETCH(double, points);
 
@@ -252,13 +229,23 @@ void TestDrawingArea::points_as_large_as_on_a_widget()
     label.resize(200, 80);
     const QRect on_widget = dark_pixels(label.grab().toImage());
 
+    // Two lines, each at the left edge, one line spacing below the other.
     Sheet sheet;
     sheet.set_font(points);
     sheet.area->write_line(QStringLiteral("HHH"));
-    QCOMPARE(sheet.area->get_y(), QFontMetricsF(font, sheet.area).lineSpacing());
-    const QRect on_sheet = dark_pixels(sheet.area->image());
+    sheet.area->write_line(QStringLiteral("HHH"));
+    const double line = QFontMetricsF(font, sheet.area).lineSpacing();
+    QCOMPARE(sheet.area->get_y(), 2 * line);
+    const QImage image = sheet.area->image();
+    const double r = sheet.ratio();
+    const QRect on_sheet = dark_pixels(image, QRect(0, 0, image.width(), int(line * r)));
+    const QRect second =
+        dark_pixels(image, QRect(0, int(line * r), image.width(), int(line * r) + 1));
 
-    QVERIFY(!on_widget.isEmpty() && !on_sheet.isEmpty());
+    QVERIFY(!on_widget.isEmpty() && !on_sheet.isEmpty() && !second.isEmpty());
+    QVERIFY(on_sheet.left() / r < 3);
+    QCOMPARE(second.left(), on_sheet.left());
+    QVERIFY(std::abs((second.top() - on_sheet.top()) / r - line) <= 1);
     QVERIFY2(
         std::abs(on_widget.height() - on_sheet.height()) <= 1,
         qPrintable(
