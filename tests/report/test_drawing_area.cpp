@@ -97,7 +97,6 @@ private slots:
     void empty_line_moves_like_a_written_one_data();
     void empty_line_moves_like_a_written_one();
     void set_y_moves_the_next_line();
-    void long_lines_are_cut_off_not_wrapped();
     void lines_as_large_as_on_a_widget_one_below_the_other_data();
     void lines_as_large_as_on_a_widget_one_below_the_other();
     void image_covers_the_inside_at_the_screens_pixel_ratio();
@@ -185,26 +184,6 @@ void TestDrawingArea::set_y_moves_the_next_line()
     const QRect text = dark_pixels(sheet.area->image());
     QVERIFY(text.top() / sheet.ratio() >= 200);
     QVERIFY(text.bottom() / sheet.ratio() < sheet.area->get_y());
-}
-
-void TestDrawingArea::long_lines_are_cut_off_not_wrapped()
-{
-    Sheet sheet;
-    sheet.set_font(10, true);
-    sheet.area->write_line(QString(300, QLatin1Char('W')));
-    const double line = sheet.area->get_y();
-
-    Sheet short_line;
-    short_line.set_font(10, true);
-    short_line.area->write_line(QStringLiteral("W"));
-    QCOMPARE(line, short_line.area->get_y());
-
-    const QImage image = sheet.area->image();
-    const QRect text = dark_pixels(image);
-    // Up to the right edge, and nothing below the first line.
-    QVERIFY2(text.right() >= image.width() - 1 - int(3 * sheet.ratio()),
-             qPrintable(QStringLiteral("%1 of %2").arg(text.right()).arg(image.width())));
-    QVERIFY(text.bottom() / sheet.ratio() < line);
 }
 
 void TestDrawingArea::lines_as_large_as_on_a_widget_one_below_the_other_data()
