@@ -254,8 +254,8 @@ void TestDaySearch::checked_fields_data()
     QTest::newRow("month 13") << QStringLiteral("01131973") << QString();
     QTest::newRow("year 1799") << QStringLiteral("01011799") << QString();
     QTest::newRow("year 1800") << QStringLiteral("01011800") << QStringLiteral("1 1 1800, 01 01");
-    QTest::newRow("current year")
-        << QStringLiteral("31122026") << QStringLiteral("31 12 2026, 31 12");
+    QTest::newRow("current year") << QStringLiteral("31122026")
+                                  << QStringLiteral("31 12 2026, 31 12");
     QTest::newRow("next year") << QStringLiteral("01012027") << QString();
     QTest::newRow("seven characters give year 1197") << QStringLiteral("2401197") << QString();
     QTest::newRow("dots give month 0") << QStringLiteral("24.01.1973") << QString();

@@ -36,26 +36,11 @@ public:
         ++font_names_set;
         font_name_ = name;
     }
-    void set_font_size(double points) override
-    {
-        size_ = points;
-    }
-    void set_bold(bool bold) override
-    {
-        bold_ = bold;
-    }
-    void set_underline(bool underline) override
-    {
-        underline_ = underline;
-    }
-    void write_line(const QString &text) override
-    {
-        record(false, text);
-    }
-    void write_empty_line() override
-    {
-        record(true, {});
-    }
+    void set_font_size(double points) override { size_ = points; }
+    void set_bold(bool bold) override { bold_ = bold; }
+    void set_underline(bool underline) override { underline_ = underline; }
+    void write_line(const QString &text) override { record(false, text); }
+    void write_empty_line() override { record(true, {}); }
     double get_y() const override { return y_; }
     void set_y(double y) override
     {

@@ -1,5 +1,6 @@
 #include "accessibility.h"
 #include "drawing_area.h"
+#include "pixels.h"
 #include "recording_surface.h"
 #include "report_fixture.h"
 #include "report_lines.h"
@@ -14,26 +15,7 @@
 
 namespace {
 
-// The bounding box of the dark pixels of an image, in device pixels; empty
-// when there are none.
-QRect dark_pixels(const QImage &image, const QRect &within = {})
-{
-    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
-    const QRect area = within.isNull() ? rgb.rect() : within & rgb.rect();
-    int left = INT_MAX, top = INT_MAX, right = -1, bottom = -1;
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        const auto *row = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
-        for (int x = area.left(); x <= area.right(); ++x) {
-            if (qGray(row[x]) < 128) {
-                left = std::min(left, x);
-                right = std::max(right, x);
-                top = std::min(top, y);
-                bottom = std::max(bottom, y);
-            }
-        }
-    }
-    return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
-}
+using support::dark_pixels;
 
 QStringList told_readers; // the texts the sheet told readers of, in order
 
@@ -45,15 +27,8 @@ void note_new_text(QAccessibleEvent *event)
 
 bool all_white(const QImage &image)
 {
-    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
-    for (int y = 0; y < rgb.height(); ++y) {
-        const auto *row = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
-        for (int x = 0; x < rgb.width(); ++x) {
-            if ((row[x] & 0xFFFFFF) != 0xFFFFFF)
-                return false;
-        }
-    }
-    return true;
+    return support::matching_pixels(image, [](QRgb p) { return qRgb(255, 255, 255) != p; })
+        .isEmpty();
 }
 
 // The sheet as the report window has it: inside a window, at its place, with

@@ -3,6 +3,8 @@
 // A printed page read back from its PDF with poppler's tools: its size, its
 // lines of text and where they lie, its pictures, and the page as pixels.
 
+#include "pixels.h"
+
 #include <QImage>
 #include <QList>
 #include <QProcess>
@@ -15,7 +17,6 @@
 #include <QTextDocumentFragment>
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 
 namespace printed_pdf {
@@ -109,26 +110,13 @@ inline QImage raster(const QString &pdf, const QTemporaryDir &dir)
 // Where the pixels of one colour lie on the rastered page, in millimetres.
 inline QRectF colour_area(const QImage &page, QRgb colour)
 {
-    const QImage rgb = page.convertToFormat(QImage::Format_RGB32);
-    int left = INT_MAX, top = INT_MAX, right = -1, bottom = -1;
-    for (int y = 0; y < rgb.height(); ++y) {
-        const auto *row = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
-        for (int x = 0; x < rgb.width(); ++x) {
-            const QRgb p = row[x];
-            if (std::abs(qRed(p) - qRed(colour)) < 40 &&
-                std::abs(qGreen(p) - qGreen(colour)) < 40 &&
-                std::abs(qBlue(p) - qBlue(colour)) < 40) {
-                left = std::min(left, x);
-                right = std::max(right, x);
-                top = std::min(top, y);
-                bottom = std::max(bottom, y);
-            }
-        }
-    }
-    if (right < 0)
-        return {};
+    const QRect box = support::matching_pixels(page, [colour](QRgb p) {
+        return std::abs(qRed(p) - qRed(colour)) < 40 && std::abs(qGreen(p) - qGreen(colour)) < 40 &&
+               std::abs(qBlue(p) - qBlue(colour)) < 40;
+    });
     const double mm = 25.4 / raster_dpi;
-    return QRectF(left * mm, top * mm, (right - left + 1) * mm, (bottom - top + 1) * mm);
+    return box.isEmpty() ? QRectF()
+                         : QRectF(box.x() * mm, box.y() * mm, box.width() * mm, box.height() * mm);
 }
 
 /// The size of the first page, in millimetres; empty when pdfinfo cannot tell.

@@ -7,6 +7,7 @@
 #include "centring.h"
 #include "design_scale.h"
 #include "dialog.h"
+#include "pixels.h"
 #include "quendra.h"
 #include "smooth_picture.h"
 #include "typed_bubble.h"
@@ -22,21 +23,12 @@
 
 namespace {
 
-// The bounding box of the matching pixels, in device-independent pixels.
-QRect where(const QImage &image, bool (*match)(QRgb))
+// Where the dark pixels lie, in device-independent pixels.
+QRect ink(const QImage &image)
 {
-    QRect box;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (match(image.pixel(x, y)))
-                box |= QRect(x, y, 1, 1);
+    const QRect box = support::dark_pixels(image);
     const qreal ratio = image.devicePixelRatio();
     return QRectF(box.topLeft() / ratio, box.size() / ratio).toAlignedRect();
-}
-
-bool dark(QRgb pixel)
-{
-    return qGray(pixel) < 128;
 }
 
 // Every edge within slack pixels of the expected one.
@@ -302,9 +294,9 @@ void TestDesignScale::typed_bubble_shows_what_a_whole_drawing_shows()
     plain.setWordWrap(true);
     plain.setAlignment(Qt::AlignLeft | Qt::AlignTop);
     plain.resize(bubbles[0]->size());
-    const QRect ink = where(part(bubbles[0]), dark);
-    QVERIFY2(near(ink, where(plain.grab().toImage(), dark), 3), text(ink));
-    QVERIFY(ink.height() > QFontMetrics(plain.font()).lineSpacing());
+    const QRect typed = ink(part(bubbles[0]));
+    QVERIFY2(near(typed, ink(plain.grab().toImage()), 3), text(typed));
+    QVERIFY(typed.height() > QFontMetrics(plain.font()).lineSpacing());
 }
 
 QTEST_MAIN(TestDesignScale)
