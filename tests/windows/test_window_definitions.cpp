@@ -344,6 +344,14 @@ void TestWindowDefinitions::options_window_tab_order()
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
     QCOMPARE(QApplication::focusWidget(), dialog->Lotto(1));
     QVERIFY(dialog->Lotto(1)->isChecked());
+    // Away to another window and back: the start button has the focus again.
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    dialog->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+    QCOMPARE(QApplication::focusWidget(), dialog->findChild<QWidget *>(QStringLiteral("Command1")));
     dialog->hide();
 }
 
