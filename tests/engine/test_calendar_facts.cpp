@@ -7,18 +7,6 @@ namespace {
 
 using Weekdays = QList<QString>;
 
-// The analysis of an entry typed at the pinned now, as the report routines
-// run it: one reading of the clock for the search and the figures.
-AnalysisResult analyse_at(const QDateTime &at, const QString &entry)
-{
-    const QDateTime reading = at;
-    const std::optional<AcceptedEntry> accepted =
-        accept_birth_entry(entry, QStringLiteral("Anna"), reading);
-    if (!accepted)
-        qFatal("entry %s not accepted", qPrintable(entry));
-    return analyse_entry(*accepted, 45, reading);
-}
-
 } // namespace
 
 class TestCalendarFacts : public QObject
@@ -64,7 +52,8 @@ void TestCalendarFacts::weeks_and_hours()
     QFETCH(QTime, time);
     const QDateTime at(QDate(2026, 12, 6), time);
 
-    const AnalysisResult result = analyse_at(at, typed_days_back(at, age_days));
+    const AnalysisResult result =
+        analysed(typed_days_back(at, age_days), QStringLiteral("Anna"), 45, at);
     QCOMPARE(result.age_days, age_days);
     QTEST(qint64(result.age_weeks), "age_weeks");
     QTEST(qint64(result.age_hours), "age_hours");
@@ -84,7 +73,8 @@ void TestCalendarFacts::birth_weekday_data()
 void TestCalendarFacts::birth_weekday()
 {
     QFETCH(QString, entry);
-    const AnalysisResult result = analyse_at(QDateTime(QDate(2026, 12, 6), QTime(10, 0)), entry);
+    const AnalysisResult result =
+        analysed(entry, QStringLiteral("Anna"), 45, QDateTime(QDate(2026, 12, 6), QTime(10, 0)));
     QTEST(result.birth_weekday, "weekday");
 }
 
@@ -136,7 +126,7 @@ void TestCalendarFacts::next_birthdays()
     QFETCH(int, first_year);
     QFETCH(Weekdays, weekdays);
 
-    const AnalysisResult result = analyse_at(at, entry);
+    const AnalysisResult result = analysed(entry, QStringLiteral("Anna"), 45, at);
     for (int k = 0; k < 10; ++k) {
         QCOMPARE(result.next_birthday_years[k], first_year + k);
         QCOMPARE(result.next_birthday_weekdays[k], weekdays[k]);
@@ -170,7 +160,8 @@ void TestCalendarFacts::today()
 void TestCalendarFacts::analysis_is_complete()
 {
     const QDateTime at(QDate(2026, 12, 6), QTime(10, 35));
-    const AnalysisResult result = analyse_at(at, QStringLiteral("24011973"));
+    const AnalysisResult result =
+        analysed(QStringLiteral("24011973"), QStringLiteral("Anna"), 45, at);
 
     QCOMPARE(result.birth_date_text, QStringLiteral("24011973"));
     QCOMPARE(result.person_name, QStringLiteral("Anna"));

@@ -6,19 +6,6 @@
 #include <algorithm>
 #include <bitset>
 
-namespace {
-
-AnalysisResult analyse_at(const QDateTime &at, const QString &entry, int lottery_variant)
-{
-    const std::optional<AcceptedEntry> accepted =
-        accept_birth_entry(entry, QStringLiteral("Anna"), at);
-    if (!accepted)
-        qFatal("entry %s not accepted", qPrintable(entry));
-    return analyse_entry(*accepted, lottery_variant, at);
-}
-
-} // namespace
-
 class TestLuckyDraw : public QObject
 {
     Q_OBJECT
@@ -54,14 +41,18 @@ void TestLuckyDraw::seed()
 void TestLuckyDraw::seed_ignores_the_day()
 {
     const QDateTime at(QDate(2026, 12, 6), QTime(10, 0));
-    const AnalysisResult first = analyse_at(at, QStringLiteral("01011973"), 49);
-    const AnalysisResult other = analyse_at(at, QStringLiteral("24011973"), 49);
+    const AnalysisResult first =
+        analysed(QStringLiteral("01011973"), QStringLiteral("Anna"), 49, at);
+    const AnalysisResult other =
+        analysed(QStringLiteral("24011973"), QStringLiteral("Anna"), 49, at);
     QCOMPARE(first.draw.lucky_number, other.draw.lucky_number);
     QCOMPARE(first.draw.lottery_numbers, other.draw.lottery_numbers);
 
     // Another month, or the same birthday in another year, seeds differently.
-    const AnalysisResult february = analyse_at(at, QStringLiteral("24021973"), 49);
-    const AnalysisResult later = analyse_at(at.addYears(1), QStringLiteral("24011973"), 49);
+    const AnalysisResult february =
+        analysed(QStringLiteral("24021973"), QStringLiteral("Anna"), 49, at);
+    const AnalysisResult later =
+        analysed(QStringLiteral("24011973"), QStringLiteral("Anna"), 49, at.addYears(1));
     QVERIFY(february.draw.lottery_numbers != other.draw.lottery_numbers);
     QVERIFY(later.draw.lottery_numbers != other.draw.lottery_numbers);
 }
