@@ -244,6 +244,7 @@ void TestRealPrompts::keyboard_back_on_the_main_window()
         answer_message(driver, shown, QMessageBox::No);
         click(control(*session->window, "Label1"));
     } else {
+        // The report's way starts with a wrong date (31 February).
         const bool report = way == QStringLiteral("report");
         answer(driver, entry_texts::date_prompt,
                way == QStringLiteral("date") ? QString() : QStringLiteral("31021973"),
