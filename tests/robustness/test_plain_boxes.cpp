@@ -12,7 +12,6 @@
 #include <QFile>
 #include <QInputDialog>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -84,7 +83,6 @@ class TestPlainBoxes : public QObject
 private slots:
     void prompt_boxes_data();
     void prompt_boxes();
-    void typed_text_comes_back_as_typed();
     void broken_picture_box();
 };
 
@@ -118,19 +116,6 @@ void TestPlainBoxes::prompt_boxes()
     const std::optional<SeenLabel> label = label_with(labels, text);
     QVERIFY2(label.has_value(), "the text is not shown as it was given");
     QVERIFY(label->plain);
-}
-
-void TestPlainBoxes::typed_text_comes_back_as_typed()
-{
-    QtPrompts prompts;
-    QString answer;
-    labels_of_box(
-        [&] { answer = prompts.ask_text(QStringLiteral("Name"), QStringLiteral("Eingabe")); },
-        [](QWidget *box) {
-            box->findChild<QLineEdit *>()->setText(markup);
-            press_ok(box);
-        });
-    QCOMPARE(answer, markup);
 }
 
 void TestPlainBoxes::broken_picture_box()

@@ -16,7 +16,6 @@
 #include <QThread>
 
 #include <algorithm>
-#include <array>
 #include <functional>
 
 using namespace support;
@@ -61,11 +60,6 @@ QString describe(const Extremes &early, const Extremes &late)
         .arg(late.loop_level);
 }
 
-const QString &first_sentence()
-{
-    return Presenter::sentences()[0];
-}
-
 // The program's objects, leaving out the single-shot timers that come and go
 // with every tick of the test's own driver.
 int object_count(const Quendra &window)
@@ -100,7 +94,6 @@ private:
                  int descriptors_early, int descriptors_late, qint64 resident_late);
 
     ProgramSession program;
-    int errors_shown = 0; // error boxes, all through the run
     const char *stack_top = nullptr;
     Extremes seen;
     qint64 resident_level_kib = -1; // after the first hundred screen reports
@@ -112,12 +105,8 @@ void TestSoak::initTestCase()
     char top = 0;
     stack_top = &top;
     clock.start();
-    // The exit question is answered No; the session's end handler stops the
-    // test should anything end the program.
-    program.prompts.while_open = [this](const Asked &question) {
-        if (question.kind == Asked::error)
-            ++errors_shown;
-    };
+    // The session's end handler stops the test should anything end the
+    // program; run_reports stops at the first error box.
     QVERIFY2(program.start(time_scale), qPrintable(program.failure));
     connect(&program.window->presenter(), &Presenter::caption_changed, this, &TestSoak::probe);
 }
@@ -185,7 +174,6 @@ void TestSoak::two_thousand_screen_reports()
                              objects_early = object_count(*program.window);
                          }),
              qPrintable(program.failure));
-    QCOMPARE(errors_shown, 0);
     QCOMPARE(QApplication::topLevelWidgets().size(), windows_early);
     // A box or timer on its way out may still be counted at either point; a
     // leak of one object per report would show as thousands.
@@ -210,7 +198,6 @@ void TestSoak::two_hundred_printed_reports()
     QVERIFY2(run_reports(printed_report_count, true, printed_sample, early, late,
                          [&] { descriptors_early = open_descriptors(); }),
              qPrintable(program.failure));
-    QCOMPARE(errors_shown, 0);
     QCOMPARE(print_jobs() - jobs_before, printed_report_count);
     compare(QStringLiteral("printed reports"), early, late, descriptors_early, open_descriptors(),
             resident_kib());
@@ -227,18 +214,11 @@ void TestSoak::a_day_of_speech()
     window.Timer2->stop();
     QCoreApplication::processEvents();
 
-    std::array<int, 4> faces{};
+    // How evenly the faces are drawn is test_presenter's.
     int cycles = 0;
     QObject counters; // the counting ends with this test, whichever way it ends
-    connect(&professor, &Presenter::face_chosen, &counters, [&](Presenter::Face chosen) {
-        const int face = static_cast<int>(chosen);
-        if (face >= 1 && face <= 3)
-            ++faces[static_cast<std::size_t>(face)];
-        else
-            ++faces[0];
-    });
     connect(&professor, &Presenter::caption_changed, &counters, [&](const QString &caption) {
-        if (caption == first_sentence().left(1))
+        if (caption == Presenter::sentences()[0].left(1))
             ++cycles;
     });
 
@@ -264,12 +244,7 @@ void TestSoak::a_day_of_speech()
     window.Timer1->start();
     window.Timer2->start();
 
-    const int face_total = faces[1] + faces[2] + faces[3];
-    qInfo("a day: %d speech cycles, faces %d/%d/%d", cycles, faces[1], faces[2], faces[3]);
-    QCOMPARE(faces[0], 0);
-    QCOMPARE(face_total, day_seconds);
-    for (std::size_t face = 1; face <= 3; ++face)
-        QVERIFY2(faces[face] > day_seconds / 4, "the faces are not drawn evenly");
+    qInfo("a day: %d speech cycles", cycles);
     const int expected_cycles = day_seconds * typewriter_ticks_per_second / ticks_per_cycle;
     QVERIFY2(std::abs(cycles - expected_cycles) <= 2,
              qPrintable(QStringLiteral("%1 speech cycles, about %2 expected")
@@ -281,27 +256,15 @@ void TestSoak::a_day_of_speech()
 
 void TestSoak::first_sentence_after_the_day()
 {
+    // Well into the cycle, not at its start: run_reports checks that the
+    // professor starts over with the first character of his first sentence.
     QVERIFY(program.window);
     Presenter &professor = program.window->presenter();
     program.set_printout(false);
-    // Break in well into the cycle, not at its start.
-    // Up to a later sentence, at the professor's own pace.
     QVERIFY(run_until([&] { return professor.script_sentence() >= 3; }, 20000));
-    // What he types once the report has handed him back.
-    QStringList captions;
-    QObject recorder;
-    connect(&professor, &Presenter::caption_changed, &recorder, [&](const QString &caption) {
-        if (professor.reports_running() == 0)
-            captions.append(caption);
-    });
     ProgramSession::Reports one;
     one.count = 1;
-    one.before = [&](int) { captions.clear(); };
     QVERIFY2(program.run_reports(one), qPrintable(program.failure));
-    QVERIFY(QTest::qWaitFor([&] { return captions.size() >= 5; }, 20000));
-    QCOMPARE(captions.mid(0, 5),
-             (QStringList{QStringLiteral("H"), QStringLiteral("Ha"), QStringLiteral("Hal"),
-                          QStringLiteral("Hall"), QStringLiteral("Hallo")}));
     QCOMPARE(professor.script_sentence(), 0);
     qInfo("the whole soak took %.1f s", double(clock.elapsed()) / 1e3);
 }

@@ -1,25 +1,32 @@
 #pragma once
 
 // Runs the real main window inside the calling process, for the tests, the
-// soak test and the benchmarks: scripted answers in place of the boxes, the
-// options confirmed through the options window's start button, and reports
-// one after the other, each started by a key and sent away again with the
+// soak test and the benchmarks: scripted answers in place of the boxes (or
+// the real boxes), the options confirmed through the options window's start
+// button, and reports, each started by a key and sent away again with the
 // report window's Command1.
 //
 // The options window and the report routines run modally, so whatever has to
-// happen meanwhile (choosing options, clicking Command1) is done by a Driver;
-// the keys come from the event loop too, as a person's keys do.
+// happen meanwhile (choosing options, clicking Command1) is done by the
+// session's Driver; the keys come from the event loop too, as a person's
+// keys do. A recorded session (the flow tests') runs at the pinned moment
+// and logs what happened, in order: boxes asked, the options and report
+// windows shown and hidden, the program's end instead of ending anything.
 
 #include "driver.h"
+#include "report_fixture.h"
 #include "scripted_prompts.h"
 
 #include "bildschirm.h"
 #include "clock.h"
 #include "dialog.h"
+#include "drawing_area.h"
 #include "presenter.h"
 #include "program_state.h"
 #include "quendra.h"
+#include "report_lines.h"
 
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -49,17 +56,138 @@ inline QString entry_name(int index)
     return QString::fromUtf8(names[(index / 3) % 8]) + QString::number(index % 7);
 }
 
+/// Steps of a log, written as plain text.
+inline QStringList steps(std::initializer_list<const char *> names)
+{
+    QStringList list;
+    for (const char *name : names)
+        list.append(QString::fromUtf8(name));
+    return list;
+}
+
+inline QLabel *control(Quendra &window, const char *name)
+{
+    return window.findChild<QLabel *>(QString::fromLatin1(name));
+}
+
+inline QString bubble(Quendra &window)
+{
+    return control(window, "blase")->text();
+}
+
+/// The bubble shows at least the first characters of sentence index.
+inline bool shows_start_of(Quendra &window, int index, int characters)
+{
+    const QString shown = bubble(window);
+    return shown.size() >= characters &&
+           Presenter::sentences()[static_cast<std::size_t>(index)].startsWith(shown);
+}
+
+inline QPushButton *button(QWidget *window, const char *name)
+{
+    return window ? window->findChild<QPushButton *>(QString::fromLatin1(name)) : nullptr;
+}
+
+inline void click(QWidget *widget)
+{
+    QTest::mouseClick(widget, Qt::LeftButton);
+}
+
+/// The report sheet as it would show one entry's report at the pinned
+/// moment, drawn on a report window of our own; an empty sheet without date.
+inline QImage expected_report(const QString &date = {}, const QString &name = {},
+                              int lottery_variant = 45)
+{
+    bildschirm reference;
+    DrawingArea &sheet = *reference.blatt();
+    if (!date.isEmpty()) {
+        sheet.clear();
+        write_report_lines(analysed(date, name, lottery_variant), sheet, OutputKind::screen,
+                           Clock::pinned(pinned_now()));
+    }
+    return sheet.image();
+}
+
+/// Logs every showing and hiding of the options and report windows, and
+/// every real input or message box that opens.
+class WindowWatcher : public QObject
+{
+public:
+    explicit WindowWatcher(QStringList &into) : log(into) { qApp->installEventFilter(this); }
+    ~WindowWatcher() override { qApp->removeEventFilter(this); }
+
+    /// Runs when the report window is shown, before it is painted.
+    std::function<void()> on_report_shown;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if ((event->type() != QEvent::Show && event->type() != QEvent::Hide) ||
+            event->spontaneous() || !widget || !widget->isWindow())
+            return false;
+        const bool shown = event->type() == QEvent::Show;
+        const QString name = watched->objectName();
+        if (shown && watched->inherits("QInputDialog"))
+            log.append(QStringLiteral("input box"));
+        else if (shown && watched->inherits("QMessageBox"))
+            log.append(QStringLiteral("message box"));
+        if (name == QStringLiteral("bildschirm") || name == QStringLiteral("Dialog"))
+            log.append((shown ? QStringLiteral("show ") : QStringLiteral("hide ")) + name);
+        if (shown && name == QStringLiteral("bildschirm") && on_report_shown)
+            on_report_shown();
+        return false;
+    }
+
+private:
+    QStringList &log;
+};
+
 /// One running program: the main window with scripted boxes.
 class ProgramSession
 {
 public:
+    /// A session for the flow tests: at the pinned moment, with its log, and
+    /// the program's end recorded in ended (and the log) instead.
+    static std::unique_ptr<ProgramSession> recorded()
+    {
+        auto session = std::make_unique<ProgramSession>();
+        ProgramSession *self = session.get();
+        self->clock = Clock::pinned(pinned_now());
+        self->prompts.step_log = &self->log;
+        self->end_program = [self](int status) {
+            self->ended.append(status);
+            self->log.append(QStringLiteral("end %1").arg(status));
+        };
+        self->watcher = std::make_unique<WindowWatcher>(self->log);
+        return session;
+    }
+
     /// What the program reads the time from: the real clock unless pinned.
     Clock clock;
     ScriptedPrompts prompts;
+    /// The prompt layer's real boxes instead of the scripted ones.
+    bool real_boxes = false;
     /// How the program ends; nothing in a test may end the test process.
     ProgramEnd end_program = [](int status) { qFatal("the program ended with %d", status); };
     std::unique_ptr<Quendra> window;
+    /// Acts from the event loop for the whole session.
+    Driver driver;
     QString failure;
+
+    /// A recorded session's log since start() returned, and up to then.
+    QStringList log;
+    QStringList start_log;
+    QList<int> ended;
+    std::unique_ptr<WindowWatcher> watcher;
+
+    /// The main window, made and not yet shown.
+    Quendra &create(double time_scale)
+    {
+        window = std::make_unique<Quendra>(
+            QuendraSetup{clock, time_scale, real_boxes ? nullptr : &prompts, nullptr, end_program});
+        return *window;
+    }
 
     /// Shows the main window, confirms the options window with its start
     /// button (choose runs on it first) and waits until the professor talks
@@ -69,48 +197,86 @@ public:
                int timeout_ms = 20000)
     {
         failure.clear();
-        window = std::make_unique<Quendra>(
-            QuendraSetup{clock, time_scale, &prompts, nullptr, end_program});
-        Quendra *main = window.get();
-        bool confirmed = false;
-        // A click that leaves the window up has it hidden after the timeout,
-        // which ends its modal loop, so that this call can return and say so.
-        Driver driver(timeout_ms);
+        Quendra *main = &create(time_scale);
+        // A click that leaves the window up has it hidden after the driver's
+        // timeout, which ends its modal loop, so that this call can return
+        // and say so.
         driver.when(
             QStringLiteral("options window up"),
-            [main] { return main->options_window().isVisible(); },
-            [&] {
-                confirmed = true;
-                Dialog &options = main->options_window();
+            [this] { return window && window->options_window().isVisible(); },
+            [this, choose] {
                 if (choose)
-                    choose(options);
-                QTest::mouseClick(options.findChild<QPushButton *>(QStringLiteral("Command1")),
-                                  Qt::LeftButton);
+                    choose(window->options_window());
+                click(button(&window->options_window(), "Command1"));
             });
         window->show();
         window->activateWindow();
         const bool talking =
             QTest::qWaitFor([main] { return main->presenter().script_running(); }, timeout_ms);
-        if (!talking) {
-            failure = confirmed ? QStringLiteral("the speech did not start after the options")
-                                : QStringLiteral("the options window did not come up");
-            return false;
-        }
-        if (!main->state().options_confirmed) {
+        start_log = std::exchange(log, {});
+        if (!talking)
+            failure = driver.done() ? QStringLiteral("the speech did not start after the options")
+                                    : QStringLiteral("the options window did not come up");
+        else if (!main->state().options_confirmed)
             failure = QStringLiteral("the options were not confirmed");
-            return false;
-        }
-        if (!QTest::qWaitFor([main] { return main->isActiveWindow(); }, timeout_ms)) {
+        else if (!QTest::qWaitFor([main] { return main->isActiveWindow(); }, timeout_ms))
             failure = QStringLiteral("the main window did not become active");
-            return false;
-        }
-        return true;
+        return failure.isEmpty();
     }
 
     /// Chooses in the options window whether reports are printed.
     void set_printout(bool printout)
     {
         window->options_window().Ausdruck(printout ? 0 : 1)->setChecked(true);
+    }
+
+    bool report_shown() const
+    {
+        return window->report_window() && window->report_window()->isVisible();
+    }
+
+    /// The report window is up and has the keyboard.
+    bool report_active() const
+    {
+        return report_shown() && window->report_window()->isActiveWindow();
+    }
+
+    /// depth reports run, and the innermost one's sentence is being typed.
+    bool typing_report_sentence(int depth = 1) const
+    {
+        Presenter &professor = window->presenter();
+        return professor.reports_running() == depth && !bubble(*window).isEmpty() &&
+               !professor.speech_finished();
+    }
+
+    /// A key pressed on the main window, delivered as the window system
+    /// would; a report runs inside this call.
+    void press(Qt::Key key, Qt::KeyboardModifiers modifiers = {})
+    {
+        QTest::keyClick(window->windowHandle(), key, modifiers);
+    }
+
+    /// Has the driver send the report window away with Command1 once it has
+    /// the keyboard, first running first.
+    void close_report_when_active(const std::function<void()> &first = {})
+    {
+        driver.when(
+            QStringLiteral("report window active"), [this] { return report_active(); },
+            [this, first] {
+                if (first)
+                    first();
+                click(button(window->report_window(), "Command1"));
+            });
+    }
+
+    /// A screen report of the scripted entry, started by key and sent away
+    /// with Command1; whether the driver got through.
+    bool screen_report(const QString &date, const QString &name, Qt::Key key = Qt::Key_A)
+    {
+        prompts.text_answers = {date, name};
+        close_report_when_active();
+        press(key);
+        return driver.done();
     }
 
     /// What run_reports does around each report.
@@ -140,9 +306,9 @@ public:
     /// saying so.
     bool run_reports(const Reports &reports, int timeout_per_report_ms = 20000)
     {
+        Driver reports_driver(timeout_per_report_ms);
         Quendra *main = window.get();
         Presenter &professor = main->presenter();
-        Driver driver(timeout_per_report_ms);
         QObject context; // ends the caption watch with this call
         int finished = 0;
         bool running = false;
@@ -170,9 +336,6 @@ public:
                 stuck(start_level, level, finished);
         };
         const auto error_shown = [&] { return !prompts.asked_of(Asked::error).isEmpty(); };
-        const auto report_shown = [main] {
-            return main->report_window() && main->report_window()->isVisible();
-        };
 
         std::function<void()> next;
         next = [&] {
@@ -184,16 +347,14 @@ public:
             running = true;
             first_caption.clear();
             if (!reports.printed)
-                driver.when(
+                reports_driver.when(
                     QStringLiteral("report window up"),
                     [&] { return error_shown() || report_shown(); },
                     [&] {
                         if (!error_shown())
-                            QTest::mouseClick(main->report_window()->findChild<QPushButton *>(
-                                                  QStringLiteral("Command1")),
-                                              Qt::LeftButton);
+                            click(button(main->report_window(), "Command1"));
                     });
-            driver.when(
+            reports_driver.when(
                 QStringLiteral("report over"),
                 [&] {
                     return error_shown() || (professor.reports_running() == 0 && !report_shown() &&
@@ -215,7 +376,7 @@ public:
                     // is over, which a report that leaves a loop running
                     // never is.
                     if (++finished < reports.count)
-                        return driver.when(
+                        return reports_driver.when(
                             QStringLiteral("the next person"),
                             [&] {
                                 if (delivering &&
@@ -228,15 +389,15 @@ public:
                     check_level();
                 });
             delivering = true;
-            press_key();
+            press(Qt::Key_A);
             delivering = false;
         };
         if (reports.count > 0)
-            driver.when(
+            reports_driver.when(
                 QStringLiteral("the first report"), [] { return true; }, next);
-        driver.run();
-        if (failure.isEmpty() && !driver.failure.isEmpty())
-            failure = QStringLiteral("report %1: %2").arg(finished + 1).arg(driver.failure);
+        reports_driver.run();
+        if (failure.isEmpty() && !reports_driver.failure.isEmpty())
+            failure = QStringLiteral("report %1: %2").arg(finished + 1).arg(reports_driver.failure);
         return failure.isEmpty() && finished == reports.count;
     }
 
@@ -247,9 +408,6 @@ private:
                "after %d reports the loop runs at level %d",
                start_level, reports, level);
     }
-
-    // Delivered as the window system would; the report runs inside this call.
-    void press_key() { QTest::keyClick(window->windowHandle(), Qt::Key_A); }
 };
 
 } // namespace support
