@@ -3,6 +3,7 @@
 // a prompt carries) shows that text as it is: Qt would otherwise take
 // anything that looks like a tag for markup.
 
+#include "driver.h"
 #include "pictures.h"
 #include "program_state.h"
 #include "prompts.h"
@@ -14,7 +15,6 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QTest>
-#include <QTimer>
 
 #include <functional>
 
@@ -29,39 +29,29 @@ struct SeenLabel
 };
 
 // Runs show, which opens a modal box; meanwhile notes every label of that
-// box and then lets act close it.
-QList<SeenLabel> labels_of_box(const std::function<void()> &show,
-                               const std::function<void(QWidget *)> &act)
+// box and then confirms it.
+QList<SeenLabel> labels_of_box(const std::function<void()> &show)
 {
     QList<SeenLabel> seen;
-    bool done = false;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        QWidget *box = QApplication::activeModalWidget();
-        if (box == nullptr || done)
-            return;
-        done = true;
-        for (const QLabel *label : box->findChildren<QLabel *>()) {
-            if (label->text().isEmpty())
-                continue;
-            const bool plain =
-                label->textFormat() == Qt::PlainText ||
-                (label->textFormat() == Qt::AutoText && !Qt::mightBeRichText(label->text()));
-            seen << SeenLabel{label->text(), plain};
-        }
-        act(box);
-    });
-    poll.start(10);
+    support::Driver driver(5000);
+    driver.when(
+        QStringLiteral("the box"), [] { return QApplication::activeModalWidget(); },
+        [&] {
+            auto *box = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            for (const QLabel *label : box->findChildren<QLabel *>()) {
+                if (label->text().isEmpty())
+                    continue;
+                const bool plain =
+                    label->textFormat() == Qt::PlainText ||
+                    (label->textFormat() == Qt::AutoText && !Qt::mightBeRichText(label->text()));
+                seen << SeenLabel{label->text(), plain};
+            }
+            box->accept();
+        });
     show();
+    if (!driver.done())
+        qWarning("%s", qPrintable(driver.failure));
     return seen;
-}
-
-void press_ok(QWidget *box)
-{
-    if (auto *message = qobject_cast<QMessageBox *>(box))
-        message->accept();
-    else if (auto *dialog = qobject_cast<QDialog *>(box))
-        dialog->accept();
 }
 
 // The label showing text, or nothing.
@@ -103,16 +93,14 @@ void TestPlainBoxes::prompt_boxes()
     QFETCH(int, kind);
     QFETCH(QString, text);
     QtPrompts prompts;
-    const QList<SeenLabel> labels = labels_of_box(
-        [&] {
-            if (kind == 0)
-                prompts.show_error(text, QStringLiteral("Titel"));
-            else if (kind == 1)
-                prompts.ask_yes_no(text, QStringLiteral("Titel"));
-            else
-                prompts.ask_text(text, QStringLiteral("Titel"));
-        },
-        press_ok);
+    const QList<SeenLabel> labels = labels_of_box([&] {
+        if (kind == 0)
+            prompts.show_error(text, QStringLiteral("Titel"));
+        else if (kind == 1)
+            prompts.ask_yes_no(text, QStringLiteral("Titel"));
+        else
+            prompts.ask_text(text, QStringLiteral("Titel"));
+    });
     const std::optional<SeenLabel> label = label_with(labels, text);
     QVERIFY2(label.has_value(), "the text is not shown as it was given");
     QVERIFY(label->plain);
@@ -132,7 +120,7 @@ void TestPlainBoxes::broken_picture_box()
     }
     QList<int> ends;
     PictureLoader pictures([&ends](int status) { ends << status; });
-    const QList<SeenLabel> labels = labels_of_box([&] { pictures.load(name); }, press_ok);
+    const QList<SeenLabel> labels = labels_of_box([&] { pictures.load(name); });
     QFile::remove(path);
 
     QCOMPARE(ends, QList<int>{1});
