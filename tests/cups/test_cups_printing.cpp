@@ -5,11 +5,42 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace cups_jobs;
+
+namespace {
+
+// A queue of the private scheduler that prints into a file of its own,
+// made the default printer.
+bool add_default_queue(const QString &queue, const QStringList &options = {})
+{
+    const QString device =
+        QStringLiteral("file://") +
+        QDir(qEnvironmentVariable("QUENDRA_CUPS_DIR")).filePath(QStringLiteral("out/") + queue);
+    return run_status(QStringLiteral("lpadmin"),
+                      QStringList{QStringLiteral("-p"), queue, QStringLiteral("-E"),
+                                  QStringLiteral("-v"), device} +
+                          options) == 0 &&
+           run_status(QStringLiteral("lpadmin"), {QStringLiteral("-d"), queue}) == 0;
+}
+
+void remove_queue(const QString &queue)
+{
+    run(QStringLiteral("lpadmin"), {QStringLiteral("-d"), QStringLiteral("quendra-test")});
+    run(QStringLiteral("lpadmin"), {QStringLiteral("-x"), queue});
+}
+
+// The per-user printer choices; the harness gives the tests a HOME of their own.
+QString user_options_file()
+{
+    return QDir(qEnvironmentVariable("HOME")).filePath(QStringLiteral(".cups/lpoptions"));
+}
+
+} // namespace
 
 class TestCupsPrinting : public QObject
 {
@@ -17,9 +48,12 @@ class TestCupsPrinting : public QObject
 
 private slots:
     void initTestCase();
+    void cleanup();
     void prints_one_page_on_the_default_printer();
     void prints_on_the_printers_own_paper_data();
     void prints_on_the_printers_own_paper();
+    void queue_deleted_between_two_reports_data();
+    void queue_deleted_between_two_reports();
     void no_default_printer();
     void queue_refusing_jobs();
 };
@@ -27,6 +61,12 @@ private slots:
 void TestCupsPrinting::initTestCase()
 {
     verify_harness_scheduler();
+    QVERIFY(qEnvironmentVariable("HOME").startsWith(qEnvironmentVariable("QUENDRA_CUPS_DIR")));
+}
+
+void TestCupsPrinting::cleanup()
+{
+    QFile::remove(user_options_file());
 }
 
 void TestCupsPrinting::prints_one_page_on_the_default_printer()
@@ -69,16 +109,9 @@ void TestCupsPrinting::prints_on_the_printers_own_paper()
     // A PostScript printer whose description has this paper as its default
     // and prints to within 12 points of each edge.
     const QString queue = QStringLiteral("quendra-") + paper;
-    const QString device =
-        QStringLiteral("file://") +
-        QDir(qEnvironmentVariable("QUENDRA_CUPS_DIR")).filePath(QStringLiteral("out/") + queue);
-    QCOMPARE(
-        run_status(QStringLiteral("lpadmin"),
-                   {QStringLiteral("-p"), queue, QStringLiteral("-E"), QStringLiteral("-v"), device,
-                    QStringLiteral("-m"), QStringLiteral("drv:///sample.drv/generic.ppd"),
-                    QStringLiteral("-o"), QStringLiteral("PageSize=") + paper}),
-        0);
-    QCOMPARE(run_status(QStringLiteral("lpadmin"), {QStringLiteral("-d"), queue}), 0);
+    QVERIFY(add_default_queue(queue, {QStringLiteral("-m"),
+                                      QStringLiteral("drv:///sample.drv/generic.ppd"),
+                                      QStringLiteral("-o"), QStringLiteral("PageSize=") + paper}));
     const QSet<int> before = jobs();
     const std::optional<QString> failure = print_eva();
     const QList<int> added = finished_jobs_since(before);
@@ -86,8 +119,7 @@ void TestCupsPrinting::prints_on_the_printers_own_paper()
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("job.pdf"));
     QFile::copy(spool_document(added.value(0)), pdf);
-    run(QStringLiteral("lpadmin"), {QStringLiteral("-d"), QStringLiteral("quendra-test")});
-    run(QStringLiteral("lpadmin"), {QStringLiteral("-x"), queue});
+    remove_queue(queue);
     QVERIFY2(!failure, qPrintable(failure.value_or(QString())));
     QCOMPARE(added.size(), 1);
 
@@ -112,6 +144,63 @@ void TestCupsPrinting::prints_on_the_printers_own_paper()
             qPrintable(line.text));
 }
 
+// The default printer deleted between two printed reports, as when someone
+// unplugs it or tidies up the printer settings during the party. The next
+// report comes back with a German reason, never a crash nor a success for a
+// page that went nowhere, and once the printer is back the report after that
+// prints again, without restarting the program.
+void TestCupsPrinting::queue_deleted_between_two_reports_data()
+{
+    QTest::addColumn<bool>("user_default");
+    QTest::newRow("the scheduler's default") << false;
+    // The desktop's own choice, kept in the user's lpoptions, outlives the
+    // queue it names.
+    QTest::newRow("the user's default") << true;
+}
+
+void TestCupsPrinting::queue_deleted_between_two_reports()
+{
+    QFETCH(bool, user_default);
+    const QString queue = QStringLiteral("quendra-weg");
+    QVERIFY(add_default_queue(queue));
+    if (user_default) {
+        QVERIFY(QDir().mkpath(QFileInfo(user_options_file()).path()));
+        QFile options(user_options_file());
+        QVERIFY(options.open(QIODevice::WriteOnly));
+        options.write("Default " + queue.toUtf8() + '\n');
+    }
+    QSet<int> known = jobs();
+    std::optional<QString> failure = print_eva();
+    QVERIFY2(!failure, qPrintable(failure.value_or(QString())));
+    QCOMPARE(finished_jobs_since(known).size(), 1);
+    known = jobs();
+
+    // The printer goes away; the next report says why it cannot print.
+    QCOMPARE(run_status(QStringLiteral("lpadmin"), {QStringLiteral("-x"), queue}), 0);
+    failure = print_eva();
+    QVERIFY2(failure.has_value(), "a report without a printer was reported as printed");
+    const QStringList reasons = {
+        QStringLiteral("Es ist kein Standarddrucker eingerichtet."),
+        QStringLiteral("Der Drucker „%1“ ist nicht verfügbar.").arg(queue),
+        QStringLiteral("Der Drucker „%1“ hat den Auftrag nicht angenommen: ").arg(queue),
+        QStringLiteral("Der Druck konnte nicht begonnen werden."),
+        QStringLiteral("Der Druck konnte nicht abgeschlossen werden."),
+    };
+    QVERIFY2(std::any_of(reasons.begin(), reasons.end(),
+                         [&](const QString &reason) { return failure->startsWith(reason); }),
+             qPrintable(*failure));
+    QVERIFY(jobs_finished());
+    QCOMPARE(jobs() - known, QSet<int>());
+
+    // Back again: the same process prints as before.
+    QVERIFY(add_default_queue(queue));
+    failure = print_eva();
+    const qsizetype printed = finished_jobs_since(known).size();
+    remove_queue(queue);
+    QVERIFY2(!failure, qPrintable(failure.value_or(QString())));
+    QCOMPARE(printed, 1);
+}
+
 void TestCupsPrinting::no_default_printer()
 {
     QVERIFY(jobs(QStringLiteral("all")).isEmpty());
@@ -125,18 +214,11 @@ void TestCupsPrinting::queue_refusing_jobs()
 {
     // A default printer that exists but takes no jobs.
     const QString queue = QStringLiteral("quendra-refuses");
-    const QString device =
-        QStringLiteral("file://") +
-        QDir(qEnvironmentVariable("QUENDRA_CUPS_DIR")).filePath(QStringLiteral("out/refused"));
-    QCOMPARE(
-        run_status(QStringLiteral("lpadmin"), {QStringLiteral("-p"), queue, QStringLiteral("-E"),
-                                               QStringLiteral("-v"), device}),
-        0);
-    QCOMPARE(run_status(QStringLiteral("lpadmin"), {QStringLiteral("-d"), queue}), 0);
+    QVERIFY(add_default_queue(queue));
     QCOMPARE(run_status(QStringLiteral("cupsreject"), {queue}), 0);
 
     const std::optional<QString> failure = print_eva();
-    run(QStringLiteral("lpadmin"), {QStringLiteral("-x"), queue});
+    remove_queue(queue);
 
     QVERIFY(failure.has_value());
     QVERIFY2(failure->startsWith(QStringLiteral("Der Drucker „quendra-refuses“ hat den Auftrag "
