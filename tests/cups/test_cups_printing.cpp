@@ -86,7 +86,7 @@ void TestCupsPrinting::prints_one_page_on_the_default_printer()
     // The spooled document is one PDF page with the report's text in it.
     const QString document = spool_document(added.first());
     QVERIFY2(QFile::exists(document), qPrintable(document));
-    QCOMPARE(pages_of(added.first()), 1);
+    QCOMPARE(printed_pdf::page_count(spool_document(added.first())), 1);
     const QString text = text_of(added.first(), TextLayout::reading_order);
     QVERIFY2(text.contains(QStringLiteral("Auswertung des Geburtsdatums:")), qPrintable(text));
     QVERIFY(text.contains(QStringLiteral("Eva wurde am 5.3.1973 geboren, das war ein Montag.")));

@@ -105,16 +105,6 @@ inline QString spool_document(int job)
         .filePath(QStringLiteral("spool/d%1-001").arg(job, 5, 10, QLatin1Char('0')));
 }
 
-/// The number of pages of a job's document, -1 when pdfinfo cannot tell.
-inline int pages_of(int job)
-{
-    static const QRegularExpression count(QStringLiteral("^Pages:\\s+(\\d+)$"),
-                                          QRegularExpression::MultilineOption);
-    const QRegularExpressionMatch m =
-        count.match(run(QStringLiteral("pdfinfo"), {spool_document(job)}));
-    return m.hasMatch() ? m.captured(1).toInt() : -1;
-}
-
 enum class TextLayout { reading_order, as_on_the_page };
 
 /// The text of a job's document, in reading order or laid out in lines as

@@ -3,6 +3,7 @@
 // A printed page read back from its PDF with poppler's tools: its size, its
 // lines of text and where they lie, its pictures, and the page as pixels.
 
+#include "cups_jobs.h"
 #include "pixels.h"
 
 #include <QImage>
@@ -21,6 +22,8 @@
 
 namespace printed_pdf {
 
+using cups_jobs::run;
+
 constexpr double mm_per_pt = 25.4 / 72;
 constexpr int raster_dpi = 100;
 
@@ -35,20 +38,11 @@ struct TextBox
     double bottom = 0;
 };
 
-inline QByteArray run(const char *program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(QString::fromUtf8(program), arguments);
-    if (!process.waitForFinished(120000) || process.exitCode() != 0)
-        qWarning("%s failed: %s", program, process.readAllStandardError().constData());
-    return process.readAllStandardOutput();
-}
-
 /// The words on the page, in reading order.
 inline QList<TextBox> words(const QString &pdf)
 {
     const QString html =
-        QString::fromUtf8(run("pdftotext", {QStringLiteral("-bbox"), pdf, QStringLiteral("-")}));
+        run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
     static const QRegularExpression word(
         QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" "
                        "yMax=\"([\\d.]+)\">([^<]*)</word>"));
@@ -81,7 +75,7 @@ inline QList<TextBox> text_lines(const QString &pdf)
 
 inline int page_count(const QString &pdf)
 {
-    const QString info = QString::fromUtf8(run("pdfinfo", {pdf}));
+    const QString info = run(QStringLiteral("pdfinfo"), {pdf});
     const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("^Pages:\\s+(\\d+)$"),
                                                          QRegularExpression::MultilineOption)
                                           .match(info);
@@ -90,8 +84,8 @@ inline int page_count(const QString &pdf)
 
 inline int image_count(const QString &pdf)
 {
-    const QStringList list = QString::fromUtf8(run("pdfimages", {QStringLiteral("-list"), pdf}))
-                                 .split(QLatin1Char('\n'));
+    const QStringList list =
+        run(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf}).split(QLatin1Char('\n'));
     // Two heading lines, then one line per image.
     int images = 0;
     for (const QString &line : list.mid(2))
@@ -102,8 +96,9 @@ inline int image_count(const QString &pdf)
 inline QImage raster(const QString &pdf, const QTemporaryDir &dir)
 {
     const QString base = dir.filePath(QStringLiteral("page"));
-    run("pdftoppm", {QStringLiteral("-r"), QString::number(raster_dpi), QStringLiteral("-png"),
-                     QStringLiteral("-singlefile"), pdf, base});
+    run(QStringLiteral("pdftoppm"),
+        {QStringLiteral("-r"), QString::number(raster_dpi), QStringLiteral("-png"),
+         QStringLiteral("-singlefile"), pdf, base});
     return QImage(base + QStringLiteral(".png"));
 }
 
@@ -125,7 +120,7 @@ inline QSizeF paper_size(const QString &pdf)
     const QRegularExpressionMatch m =
         QRegularExpression(QStringLiteral("^Page size:\\s+([\\d.]+) x ([\\d.]+) pts"),
                            QRegularExpression::MultilineOption)
-            .match(QString::fromUtf8(run("pdfinfo", {pdf})));
+            .match(run(QStringLiteral("pdfinfo"), {pdf}));
     return m.hasMatch() ? QSizeF(m.captured(1).toDouble(), m.captured(2).toDouble()) * mm_per_pt
                         : QSizeF();
 }

@@ -5,6 +5,7 @@
 
 #include "cups_jobs.h"
 #include "pictures.h"
+#include "printed_pdf.h"
 #include "program_session.h"
 
 #include <QSet>
@@ -90,7 +91,7 @@ void TestPrintingFlow::ausdruck_prints_at_every_key()
     const QList<int> added = finished_jobs_since(before);
     QCOMPARE(added.size(), 3);
     for (int job : added) {
-        QCOMPARE(pages_of(job), 1);
+        QCOMPARE(printed_pdf::page_count(spool_document(job)), 1);
         const QString text = text_of(job);
         QVERIFY2(text.contains(QStringLiteral("Auswertung des Geburtsdatums:")), qPrintable(text));
         QVERIFY2(text.contains(QStringLiteral("Eva")), qPrintable(text));
@@ -167,7 +168,7 @@ void TestPrintingFlow::reprint_through_command2()
     const QString first = text_of(added.first());
     QVERIFY2(first.contains(QStringLiteral("Eva")), qPrintable(first));
     for (int job : added) {
-        QCOMPARE(pages_of(job), 1);
+        QCOMPARE(printed_pdf::page_count(spool_document(job)), 1);
         QCOMPARE(text_of(job), first);
     }
 }
