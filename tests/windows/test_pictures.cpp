@@ -301,11 +301,13 @@ void TestPictures::load_picture_failure()
 
     QString title, text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
+    Qt::TextFormat format = Qt::AutoText;
     support::Driver driver;
     driver.when(QStringLiteral("the box"), open_box, [&] {
         title = open_box()->windowTitle();
         text = open_box()->text();
         icon = open_box()->icon();
+        format = open_box()->textFormat();
         open_box()->accept();
     });
     const QImage image = pictures.load(name);
@@ -313,7 +315,9 @@ void TestPictures::load_picture_failure()
     QVERIFY2(driver.done(), qPrintable(driver.failure));
     QTEST(title, "title");
     QCOMPARE(icon, QMessageBox::Critical);
+    // The path is the user's, shown as it is, never as markup.
     QVERIFY2(text.contains(QDir::toNativeSeparators(picture_path(name))), qPrintable(text));
+    QCOMPARE(format, Qt::PlainText);
     // The box came first, then the end with a failure status.
     QCOMPARE(end_statuses, QList<int>{1});
     QVERIFY(image.isNull());

@@ -1,11 +1,14 @@
 // The real boxes, driven by keys: QInputDialog and QMessageBox as the prompt
-// layer shows them, on their own and through a whole analysis.
+// layer shows them, on their own and through a whole analysis. Whatever text
+// they carry is shown as it is: Qt would otherwise take anything that looks
+// like a tag for markup.
 
 #include "held_key.h"
 #include "held_keys.h"
 #include "program_session.h"
 
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 
@@ -53,6 +56,7 @@ struct MessageShown
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
     bool yes_is_default = false;
+    Qt::TextFormat format = Qt::AutoText; // text from outside is never markup
 };
 
 /// Has the driver note what the next message box shows, in shown, and
@@ -63,8 +67,12 @@ void answer_message(Driver &driver, MessageShown &shown, int reply = Qt::Key_Ret
         QStringLiteral("message box"), [] { return active_box<QMessageBox>() != nullptr; },
         [&shown, reply] {
             QMessageBox *box = active_box<QMessageBox>();
-            shown = {box->text(), box->windowTitle(), box->icon(), box->standardButtons(),
-                     box->defaultButton() == box->button(QMessageBox::Yes)};
+            shown = {box->text(),
+                     box->windowTitle(),
+                     box->icon(),
+                     box->standardButtons(),
+                     box->defaultButton() == box->button(QMessageBox::Yes),
+                     box->textFormat()};
             if (reply == Qt::Key_Return || reply == Qt::Key_Escape)
                 QTest::keyClick(box->windowHandle(), Qt::Key(reply));
             else
@@ -85,6 +93,7 @@ private slots:
     void ask_text();
     void ask_yes_no_data();
     void ask_yes_no();
+    void show_error_data();
     void show_error();
     void keys_held_in_the_date_box();
     void keyboard_back_on_the_main_window_data();
@@ -135,6 +144,7 @@ void TestRealPrompts::ask_text()
     QString title;
     bool modal = false;
     bool empty_field = false;
+    Qt::TextFormat format = Qt::AutoText;
     driver.when(
         QStringLiteral("input box active"), [&] { return input_box(prompt) != nullptr; },
         [&] {
@@ -142,6 +152,7 @@ void TestRealPrompts::ask_text()
             title = box->windowTitle();
             modal = box->isModal();
             empty_field = box->findChild<QLineEdit *>()->text().isEmpty();
+            format = box->findChild<QLabel *>()->textFormat();
         });
     answer(driver, prompt, typed, Qt::Key(key));
     const QString given = prompts.ask_text(prompt, QStringLiteral("Eingabe"));
@@ -150,6 +161,7 @@ void TestRealPrompts::ask_text()
     QCOMPARE(title, QStringLiteral("Eingabe"));
     QVERIFY(modal);
     QVERIFY(empty_field); // no default answer
+    QCOMPARE(format, Qt::PlainText);
 }
 
 void TestRealPrompts::ask_yes_no_data()
@@ -178,20 +190,36 @@ void TestRealPrompts::ask_yes_no()
     QCOMPARE(shown.icon, QMessageBox::NoIcon);
     QCOMPARE(shown.buttons, QMessageBox::Yes | QMessageBox::No);
     QVERIFY(shown.yes_is_default);
+    QCOMPARE(shown.format, Qt::PlainText);
+}
+
+void TestRealPrompts::show_error_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("the wrong date") << entry_texts::error_text << entry_texts::error_title;
+    // A printer's name and its scheduler's answer come from outside.
+    QTest::newRow("a printer's answer that looks like markup")
+        << QStringLiteral("Der Drucker „<i>schräg</i>“ hat den Auftrag nicht angenommen: "
+                          "<b>fett</b> <img src=x> &amp;")
+        << QStringLiteral("Drucken nicht möglich");
 }
 
 void TestRealPrompts::show_error()
 {
+    QFETCH(QString, text);
+    QFETCH(QString, title);
     QtPrompts prompts;
     Driver driver;
     MessageShown shown;
     answer_message(driver, shown);
-    prompts.show_error(entry_texts::error_text, entry_texts::error_title);
+    prompts.show_error(text, title);
     QVERIFY2(driver.done(), qPrintable(driver.failure));
-    QCOMPARE(shown.text, entry_texts::error_text);
-    QCOMPARE(shown.title, entry_texts::error_title);
+    QCOMPARE(shown.text, text);
+    QCOMPARE(shown.title, title);
     QCOMPARE(shown.icon, QMessageBox::Critical);
     QCOMPARE(shown.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QCOMPARE(shown.format, Qt::PlainText);
 }
 
 void TestRealPrompts::keys_held_in_the_date_box()
