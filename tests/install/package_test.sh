@@ -10,6 +10,10 @@ cpack=$1
 build=$2
 version=$3
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
 # shellcheck source=layout.sh
 source "$here/layout.sh"
 
