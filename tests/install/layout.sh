@@ -19,8 +19,8 @@ check_installed_tree() {
     # lie right beside it, under their exact names.
     local picture
     for picture in "${pictures[@]}"; do
-        [ -f "$program_dir/$picture" ] || fail "$picture is not beside the program in $program_dir"
-        [ -s "$program_dir/$picture" ] || fail "$program_dir/$picture is empty"
+        [ -f "$program_dir/$picture" ] && [ -s "$program_dir/$picture" ] ||
+            fail "$picture is not beside the program in $program_dir, or is empty"
     done
 
     # Qt's Wayland client with the frame-callback fix, beside the program and
@@ -55,12 +55,9 @@ check_installed_tree() {
     icon_name=$(sed -n 's/^Icon=//p' "$desktop")
     [ "${exec_line%% *}" = quendra ] || fail "the menu entry runs '$exec_line', not quendra"
     [ "$icon_name" = "$app_id" ] || fail "the menu entry names the icon '$icon_name'"
-    [ -f "$prefix/share/icons/hicolor/scalable/apps/$icon_name.svg" ] ||
-        fail "no scalable icon $icon_name.svg"
-    local size
-    for size in 16 32 48 256; do
-        [ -f "$prefix/share/icons/hicolor/${size}x${size}/apps/$icon_name.png" ] ||
-            fail "no ${size}x${size} icon $icon_name.png"
+    local icon
+    for icon in scalable/apps/"$icon_name".svg {16x16,32x32,48x48,256x256}/apps/"$icon_name".png; do
+        [ -f "$prefix/share/icons/hicolor/$icon" ] || fail "no icon $icon in $prefix/share/icons/hicolor"
     done
 
     # The software-centre description: the release of this build, and the
