@@ -40,6 +40,19 @@
 #               bubble's sentences whole; the report window's text is the
 #               report for that hour, line for line the printed page; the
 #               "X" pressed through its action asks the exit question.
+#   scale       on a 1920 x 1080 screen (X11), the design grown by 1080 / 588
+#               and centred, then with --originalgroesse at 800 x 588 in the
+#               corner: the options and report windows at the design's size
+#               times the factor, and where Prof lies a face picture enlarged
+#               by it.
+#   broken_picture  X11: the tree that cmake --install laid out holds what
+#               tests/install/layout.sh asks for. Then kopf.jpg missing,
+#               empty, cut short or text, logo.jpg cut short beside the
+#               installed program, every picture intact in the folder it
+#               starts from (both are read before any window opens): the error
+#               box alone, Return ends it with status 1, without a crash or a
+#               sanitizer's report.
+# The program starts through its installed command from an unrelated folder.
 # At every step the desktop is asked which window holds the keyboard; on
 # Wayland the program must run with the Wayland client it carries, on X11
 # with none. Given QUENDRA_REFERENCE_SHOTS (another build's shots of the same
@@ -51,7 +64,8 @@
 # desktop_install/desktop_uninstall where cmake --install does not serve. In
 # desktop_can it lists what else it offers: hold_keys (desktop_key_down/up),
 # take_focus, resize (desktop_resize, desktop_window_rect), drag, frames
-# (desktop_frame_rect), second_output, kiosk (desktop_start_kiosk COMMAND...);
+# (desktop_frame_rect), second_output, kiosk (desktop_start_kiosk COMMAND...),
+# window_class (desktop_window_class ID);
 # its facts are lock_per, lock_folder, wayland_client, protocol_log and
 # second_start_environment, set below.
 #
@@ -62,8 +76,8 @@ set -euo pipefail
 backend=${1:-} scenario=${2:-} cmake=${3:-} build=${4:-} shots=${5:-} tools_dir=${6:-}
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 if [ ! -f "$here/desktops/$backend.sh" ] || [ ! -d "$build" ] || [ -z "$shots" ] ||
-    [[ ! " flow no_printer kiosk placement accessibility screen_change " == *" $scenario "* ]]; then
-    echo "usage: $0 x11|sway|cage|mutter|kwin|wine flow|no_printer|kiosk|placement|accessibility|screen_change CMAKE BUILD_DIR SHOTS_DIR TOOLS_DIR" >&2
+    [[ ! " flow no_printer kiosk placement accessibility screen_change scale broken_picture " == *" $scenario "* ]]; then
+    echo "usage: $0 x11|sway|cage|mutter|kwin|wine flow|no_printer|kiosk|placement|accessibility|screen_change|scale|broken_picture CMAKE BUILD_DIR SHOTS_DIR TOOLS_DIR" >&2
     exit 2
 fi
 # Readers and the program meet on the accessibility bus that the session bus
@@ -83,6 +97,7 @@ print_failure_title='Drucken nicht möglich'
 visitor='Wanda Weiland'
 screen_width=1280 screen_height=1024
 [ "$scenario" != placement ] || screen_width=800 screen_height=600
+[ "$scenario" != scale ] || screen_width=1920 screen_height=1080
 
 step() { echo "--- $backend: $*"; }
 skip() {
@@ -112,6 +127,8 @@ source "$here/../support/program_end.sh"
 source "$here/../support/design_point.sh"
 # shellcheck source=../support/cups_queue.sh
 source "$here/../support/cups_queue.sh"
+# shellcheck source=../install/layout.sh
+source "$here/../install/layout.sh"
 program_environment=() # what a scenario adds to the program's environment
 desktop_can=()
 second_start_environment=() # what the second start adds to its environment
@@ -130,9 +147,7 @@ source "$here/desktops/$backend.sh"
 
 cleanup() {
     local status=$?
-    if program_alive; then
-        kill -KILL "$program_pid" 2>/dev/null || true
-    fi
+    kill_program
     desktop_stop
     rm -rf "$work"
     exit "$status"
@@ -143,12 +158,12 @@ trap 'exit 130' INT TERM HUP
 for tool in "${desktop_tools[@]}" convert lpstat pdfinfo pdftotext; do
     command -v "$tool" >/dev/null || skip "$tool is not installed"
 done
-[ "$scenario" = kiosk ] || [ "$scenario" = screen_change ] || [ -n "${QUENDRA_CUPS_DIR:-}" ] ||
+[[ " kiosk screen_change scale broken_picture " == *" $scenario "* ]] || [ -n "${QUENDRA_CUPS_DIR:-}" ] ||
     skip "needs a private CUPS scheduler (ctest fixture quendra_cups or quendra_cups_no_default)"
 case $scenario in
 kiosk) can kiosk || skip "$backend runs no program alone" ;;
 placement) can frames && can drag || skip "$backend neither measures nor drags frames" ;;
-screen_change) can resize || skip "$backend cannot change its screen's size" ;;
+screen_change | scale) can resize || skip "$backend cannot change its screen's size nor measure its windows" ;;
 esac
 mkdir -p "$shots"
 rm -f "$shots"/*.png "$shots"/*.pdf "$shots"/*.log
@@ -218,19 +233,20 @@ answer() {
     desktop_key Return
 }
 
-# The birth date and the name, each in its box, the date box $1 open.
-answer_person() {
-    answer 24011973
-    wait_for_focus "$prompt_title" 20 "$1" >/dev/null
-    answer "$visitor"
+hand_back() {
+    desktop_key alt+d
+    wait_for_main_focus 20
 }
 
-# Space on the main window, then the birth date and the name.
+# The birth date and the name, each in its box, the date box opened by Space
+# on the main window, or with $1 = next by the next person's key.
 enter_person() {
     local date_box
-    desktop_key space
+    if [ "${1:-}" = next ]; then next_person; else desktop_key space; fi
     date_box=$(wait_for_focus "$prompt_title" 20)
-    answer_person "$date_box"
+    answer 24011973
+    wait_for_focus "$prompt_title" 20 "$date_box" >/dev/null
+    answer "$visitor"
 }
 
 start_program() {
@@ -270,6 +286,11 @@ end_with_exit_question() {
     expect_clean_end
 }
 
+# How far the two pictures of the ImageMagick operations $@ differ
+# (normalised root mean square, 0 to 1).
+picture_difference() {
+    convert "$@" -metric RMSE -compare -format '%[distortion]' info: || fail "could not compare $*"
+}
 
 # The main window behind the options window, and the report window's sheet,
 # as in the reference shots on the same screen. Both shrunk to 5 %, the
@@ -297,9 +318,7 @@ compare_with_reference() {
         else
             operations=(-crop "$((w - 40))x$((h - 40))+$(((screen_width - w) / 2 + 20))+$(((screen_height - h) / 2 + below + 20))" +repage)
         fi
-        difference=$(convert "$QUENDRA_REFERENCE_SHOTS/$name.png" "$shots/$name.png" "${operations[@]}" \
-            -scale 5% -metric RMSE -compare -format '%[distortion]' info:) ||
-            fail "could not compare $name.png with the reference"
+        difference=$(picture_difference "$QUENDRA_REFERENCE_SHOTS/$name.png" "$shots/$name.png" "${operations[@]}" -scale 5%)
         echo "$name: difference from the reference $difference"
         awk -v d="$difference" 'BEGIN { exit !(d <= 0.045) }' || fail "$name differs from the reference by $difference"
     done
@@ -317,14 +336,13 @@ resize_screen() {
 }
 
 # Fails unless the window titled $1 lies wholly on the screen with the
-# design's client size $2 x $3 times the screen's factor (two pixels' slack).
+# design's client size $2 x $3 times the factor of the screen, or of one of
+# $4 x $5 if given (two pixels' slack: Qt rounds each window to whole pixels).
 expect_fitted() {
     local x y w h expected
     read -r x y w h < <(desktop_window_rect "$1")
     [ -n "$h" ] || fail "no window \"$1\" to measure"
-    expected=$(awk -v W="$screen_width" -v H="$screen_height" -v w="$2" -v h="$3" 'BEGIN {
-        f = W / 800; if (H / 588 < f) f = H / 588; if (f < 1) f = 1
-        printf "%d %d", w * f + 0.5, h * f + 0.5 }')
+    expected=$(design_point "${4:-$screen_width}" "${5:-$screen_height}" "$2" "$3")
     echo "$1: ${w}x$h at $x,$y; the design's size here: ${expected/ /x}"
     awk -v a="$w $h" -v b="$expected" 'BEGIN { split(a, x); split(b, y)
         exit !((x[1] - y[1]) ^ 2 <= 4 && (x[2] - y[2]) ^ 2 <= 4) }' ||
@@ -348,8 +366,7 @@ fresh_start() {
         sleep 1.5
         shot "$2"
     fi
-    kill -KILL "$program_pid"
-    wait "$program_pid" 2>/dev/null || true
+    kill_program
 }
 
 # Fails unless shot $1 looks like the fresh start's shot $2 (normalised RMSE)
@@ -358,14 +375,9 @@ fresh_start() {
 expect_like_fresh() {
     local x y rmse
     read -r x y < <(design_point "$screen_width" "$screen_height" 312 100 main)
-    for name in "$1" "$2"; do
-        convert "$shots/$name.png" -crop "$((screen_width - x))x$((screen_height - y))+$x+$y" \
-            +repage "$work/$name.png"
-    done
-    rmse=$({ compare -metric RMSE "$work/$1.png" "$work/$2.png" null: 2>&1 || true; } |
-        sed -n 's/.*(\(.*\)).*/\1/p')
+    rmse=$(picture_difference "$shots/$1.png" "$shots/$2.png" -crop "$((screen_width - x))x$((screen_height - y))+$x+$y" +repage)
     echo "RMSE $1 against $2: $rmse" | tee -a "$shots/rmse.txt"
-    awk -v d="$rmse" 'BEGIN { exit !(d != "" && d < 0.02) }' ||
+    awk -v d="$rmse" 'BEGIN { exit !(d < 0.02) }' ||
         fail "$1 differs from a fresh start on the same output (RMSE $rmse)"
 }
 
@@ -391,8 +403,7 @@ screen_change() {
     resize_screen 1024 768
     shot 03-report-1024x768
     expect_fitted "$report_title" "${report_design[@]}"
-    desktop_key alt+d
-    wait_for_main_focus 20
+    hand_back
     if can second_output; then
         step "a second output of 1024 x 768 beside one of 1280 x 1024; the main window moves to it"
         resize_screen 1280 1024
@@ -402,8 +413,7 @@ screen_change() {
         desktop_remove_second_output
         resize_screen 1024 768
     fi
-    kill -KILL "$program_pid"
-    wait "$program_pid" 2>/dev/null || true
+    kill_program
 
     fresh_start 05-fresh-options-1024x768 06-fresh-main-1024x768
     expect_like_fresh 01-options-1024x768 05-fresh-options-1024x768
@@ -413,6 +423,54 @@ screen_change() {
     fresh_start 07-fresh-options-1920x1080 08-fresh-main-1920x1080
     expect_like_fresh 02-main-1920x1080 08-fresh-main-1920x1080
     echo "PASS ($backend screen_change): every window fitted each new screen; $shots"
+}
+
+# --- The design on a large screen -----------------------------------------------
+
+# Fails unless screenshot $1, where Prof lies (48,104, 249 x 353 in the main
+# window's design), shows a face picture enlarged by the factor of a screen of
+# $2 x $3 (250 x 350 at factor 1). One pixel off, the RMSE is 0.04.
+expect_professor() {
+    local x y w h face_w face_h face best=1 difference
+    read -r x y < <(design_point "$2" "$3" 48 104 main)
+    read -r w h < <(design_point "$2" "$3" 249 353)
+    read -r face_w face_h < <(design_point "$2" "$3" 250 350)
+    desktop_shot "$shots/$1.png" || fail "no screenshot $1"
+    for face in P_normal.jpg P_smile.jpg P_böse.jpg; do
+        difference=$(picture_difference \( "$prefix/lib/quendra/$face" -resize "${face_w}x$face_h!" \
+            -crop "${w}x$h+0+0" +repage -background white -extent "${w}x$h" \) \
+            \( "$shots/$1.png" -crop "${w}x$h+$x+$y" +repage \))
+        best=$(awk -v a="$best" -v b="$difference" 'BEGIN { print (b < a) ? b : a }')
+    done
+    echo "Prof at $x,$y: RMSE $best against the closest face enlarged to ${face_w}x$face_h"
+    awk -v d="$best" 'BEGIN { exit !(d < 0.02) }' ||
+        fail "the screen at Prof matches no face enlarged to ${face_w}x$face_h (RMSE $best)"
+}
+
+# The design at the 1920 x 1080 screen's factor, then with --originalgroesse
+# at factor 1 (as on a screen of 800 x 588).
+scale() {
+    local mode=scaled arguments=() design=("$screen_width" "$screen_height")
+    while :; do
+        step "the design $mode"
+        start_program "${arguments[@]}"
+        wait_for_focus "$options_title" 30 >/dev/null
+        sleep 0.5
+        shot "$mode-1-options"
+        expect_fitted "$options_title" "${options_design[@]}" "${design[@]}"
+        desktop_key Return
+        wait_for_main_focus 20
+        sleep 2 # the first face settles
+        expect_professor "$mode-2-professor" "${design[@]}"
+        enter_person
+        wait_for_focus "$report_title" 30 >/dev/null
+        expect_fitted "$report_title" "${report_design[@]}" "${design[@]}"
+        shot "$mode-3-report"
+        kill_program
+        [ "$mode" = scaled ] || break
+        mode=original arguments=(--originalgroesse) design=(800 588)
+    done
+    echo "PASS ($backend scale): windows and Prof at the design's size, scaled and original; $shots"
 }
 
 # The program as a screen reader reads it (accessible_tree.py), its clock
@@ -443,8 +501,7 @@ accessibility() {
     check_printed_page "$job" "$shots" "$visitor"
     pdftotext -layout "$shots/job-$job.pdf" - | tr -d '\f' | sed 's/^ *//; s/ *$//' | grep -v '^$' |
         diff <(grep -v '^$' "$shots/report-read.txt") - >&2 || fail "the report read differs from the printed page"
-    desktop_key alt+d
-    wait_for_main_focus 20
+    hand_back
     step "the \"X\" pressed through its action, then Return"
     read_tree press "the screen reader could not press \"X\""
     wait_for_focus "$exit_title" 20 >/dev/null
@@ -468,8 +525,7 @@ no_printer() {
     shot 01-print-failure
     desktop_key Return
     wait_for_focus "$report_title" 20 >/dev/null
-    desktop_key alt+d
-    wait_for_main_focus 20
+    hand_back
     end_with_exit_question 02
     echo "PASS ($backend no_printer): the printer fault was reported, exit status 0"
 }
@@ -478,8 +534,12 @@ flow() {
     check_default_queue
     remember_queue_jobs
     start_program
-    wait_for_focus "$options_title" 30 >/dev/null
+    options=$(wait_for_focus "$options_title" 30)
     expect_wayland_client
+    # Docks and task bars find the menu entry of a window by its class.
+    wm_class=$(sed -n 's/^StartupWMClass=//p' "$prefix/share/applications/$app_id.desktop")
+    ! can window_class || [ "$(desktop_window_class "$options")" = "$wm_class" ] ||
+        fail "the window class is $(desktop_window_class "$options"), the menu entry expects \"$wm_class\""
     [ -n "$(desktop_windows | awk -F '\t' -v p="$main_title_prefix" 'index($3, p) == 1')" ] ||
         fail "the options window is up but no main window"
     sleep 0.5 # the first face and the window contents settle for the picture
@@ -528,8 +588,7 @@ flow() {
         [ "$(new_jobs | grep -c .)" -eq 2 ] || fail "Alt+B held printed $(($(new_jobs | grep -c .) - 1)) pages, expected one"
     fi
     step "Alt+D hands over to the next person"
-    desktop_key alt+d
-    wait_for_main_focus 20
+    hand_back
     ! window_shown "$report_title" || fail "the report window is still shown after Alt+D"
     shot 07-after-report
 
@@ -589,15 +648,12 @@ flow() {
     step "the lock of a killed program does not block the next start"
     start_program --anzeige
     wait_for_main_focus 30
-    kill -KILL "$program_pid"
-    wait "$program_pid" 2>/dev/null || true
+    kill_program
     compgen -G "${lock_folder:-$work/runtime}/quendra-*.lock" >/dev/null || fail "the killed program left no lock behind"
     start_program --anzeige
     wait_for_main_focus 30
     compare_with_reference
-    kill -KILL "$program_pid"
-    wait "$program_pid" 2>/dev/null || true
-    program_pid=
+    kill_program
     desktop_uninstall
     echo "PASS ($backend): every window took the keyboard, $((pages + 1)) printed pages, exit status 0; $shots"
 }
@@ -663,10 +719,7 @@ expect_centred() {
 # One report for the screen: the next person's key, the date, the name;
 # prints the report window's id once it has the keyboard.
 screen_report() {
-    local box
-    next_person
-    box=$(focused_window "$prompt_title")
-    answer_person "$box"
+    enter_person next
     wait_for_focus "$report_title" 30
 }
 
@@ -687,8 +740,7 @@ placement() {
     sleep 1
     read -r left_x left_y _ < <(desktop_frame_rect "$report")
     for round in 2 3; do
-        desktop_key alt+d
-        wait_for_main_focus 20
+        hand_back
         report=$(screen_report)
         sleep 0.5
         read -r x y _ < <(desktop_frame_rect "$report")
@@ -696,12 +748,54 @@ placement() {
             fail "report $round opened at $x,$y, not where it was left ($left_x,$left_y)"
     done
     shot 01-report-where-left
-    desktop_key alt+d
-    wait_for_main_focus 20
+    hand_back
     end_with_exit_question 02
     [ -z "$(find "$work/runtime" -name 'quendra-*')" ] ||
         fail "the normal end left behind: $(ls "$work/runtime")"
     echo "PASS ($backend placement): centred, reopened where left twice, nothing left behind"
+}
+
+# --- Broken pictures ------------------------------------------------------------
+
+# Picture $1 of the installed program, broken as $2 says: missing, text, or
+# only its first N bytes ("half": half of them), of the intact copy in the
+# folder the program starts from.
+break_picture() {
+    local file=$prefix/lib/quendra/$1 intact=$work/elsewhere/$1
+    case $2 in
+    missing) rm "$file" ;;
+    text) echo 'Hier sollte der Kopf des Professors sein.' >"$file" ;;
+    half) head -c "$(($(stat -c %s "$intact") / 2))" "$intact" >"$file" ;;
+    *) head -c "$2" "$intact" >"$file" ;;
+    esac
+}
+
+broken_picture() {
+    local picture how title windows
+    check_installed_tree "$prefix" "$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build/CPackConfig.cmake")"
+    mkdir -p "$work/elsewhere"
+    cp "${pictures[@]/#/$prefix/lib/quendra/}" "$work/elsewhere/"
+    while read -r picture how title <&3; do
+        step "$picture $how"
+        break_picture "$picture" "$how"
+        : >"$work/program.log"
+        start_program
+        wait_for_focus "$title" 30 >/dev/null
+        windows=$(desktop_windows | cut -f 3)
+        [ "$windows" = "$title" ] || fail "$picture $how: not the box \"$title\" alone: $(tr '\n' ' ' <<<"$windows")"
+        desktop_key Return
+        expect_clean_end 1 "the box for $picture $how"
+        ! grep -E 'Sanitizer|runtime error:|Segmentation|Aborted' "$work/program.log" ||
+            fail "$picture $how: the program reported a fault"
+        cp "$work/elsewhere/$picture" "$prefix/lib/quendra/"
+    done 3<<'CASES'
+kopf.jpg missing Bilddatei fehlt
+kopf.jpg 0 Bilddatei fehlerhaft
+kopf.jpg half Bilddatei fehlerhaft
+kopf.jpg text Bilddatei fehlerhaft
+logo.jpg 2000 Bilddatei fehlerhaft
+CASES
+    echo "PASS ($backend broken_picture): the box alone each time, then exit status 1"
 }
 
 # --- The run -------------------------------------------------------------

@@ -1,13 +1,10 @@
-# Checks of an installed Quendra tree, shared by the install and package tests.
-# Source it; call check_installed_tree PREFIX VERSION.
+# shellcheck shell=bash
+# Checks of an installed Quendra tree, shared by the package test and the
+# desktop test (tests/e2e), which installs with cmake --install. Source it
+# once the caller's fail exists; call check_installed_tree PREFIX VERSION.
 
 pictures=(kopf.jpg logo.jpg P_normal.jpg P_smile.jpg P_böse.jpg p_roben.jpg)
 app_id=org.example.quendra
-
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
 
 # PREFIX is the installation prefix (the folder holding bin/, lib/, share/).
 check_installed_tree() {
@@ -22,8 +19,8 @@ check_installed_tree() {
     # lie right beside it, under their exact names.
     local picture
     for picture in "${pictures[@]}"; do
-        [ -f "$program_dir/$picture" ] || fail "$picture is not beside the program in $program_dir"
-        [ -s "$program_dir/$picture" ] || fail "$program_dir/$picture is empty"
+        [ -f "$program_dir/$picture" ] && [ -s "$program_dir/$picture" ] ||
+            fail "$picture is not beside the program in $program_dir, or is empty"
     done
 
     # Qt's Wayland client with the frame-callback fix, beside the program and
@@ -58,14 +55,9 @@ check_installed_tree() {
     icon_name=$(sed -n 's/^Icon=//p' "$desktop")
     [ "${exec_line%% *}" = quendra ] || fail "the menu entry runs '$exec_line', not quendra"
     [ "$icon_name" = "$app_id" ] || fail "the menu entry names the icon '$icon_name'"
-    compgen -G "$prefix/share/icons/hicolor/*/apps/$icon_name.*" >/dev/null ||
-        fail "no icon $icon_name in $prefix/share/icons/hicolor"
-    [ -f "$prefix/share/icons/hicolor/scalable/apps/$icon_name.svg" ] ||
-        fail "no scalable icon $icon_name.svg"
-    local size
-    for size in 16 32 48 256; do
-        [ -f "$prefix/share/icons/hicolor/${size}x${size}/apps/$icon_name.png" ] ||
-            fail "no ${size}x${size} icon $icon_name.png"
+    local icon
+    for icon in scalable/apps/"$icon_name".svg {16x16,32x32,48x48,256x256}/apps/"$icon_name".png; do
+        [ -f "$prefix/share/icons/hicolor/$icon" ] || fail "no icon $icon in $prefix/share/icons/hicolor"
     done
 
     # The software-centre description: the release of this build, and the

@@ -10,6 +10,10 @@ cpack=$1
 build=$2
 version=$3
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
 # shellcheck source=layout.sh
 source "$here/layout.sh"
 
@@ -33,9 +37,7 @@ debs=("$work"/out/quendra_"$version"_*.deb)
 deb=${debs[0]}
 echo "built $(basename "$deb")"
 
-field() {
-    dpkg-deb --field "$deb" "$1"
-}
+field() { dpkg-deb --field "$deb" "$1"; }
 [ "$(field Package)" = quendra ] || fail "package name is '$(field Package)'"
 [ "$(field Version)" = "$version" ] || fail "package version is '$(field Version)'"
 [ "$(field Maintainer)" = "Quendra-Werkstatt <post@quendra.example.org>" ] ||
@@ -47,16 +49,9 @@ field() {
 # and what Qt loads at run time without linking it.
 depends=$(field Depends)
 echo "Depends: $depends"
-depends_on() {
-    local entry
-    while IFS= read -r entry; do
-        [ "${entry%% *}" = "$1" ] && return 0
-    done < <(sed 's/, */\n/g' <<<"$depends")
-    return 1
-}
 for package in libqt6widgets6 libqt6printsupport6 libqt6gui6 libqt6network6 libqt6core6 \
     libwayland-client0 libstdc++6 fonts-liberation qt6-translations-l10n; do
-    depends_on "$package" || fail "Depends lacks $package"
+    [[ ", $depends," == *", $package"[\ ,]* ]] || fail "Depends lacks $package"
 done
 # The Wayland client it carries is built against Qt's private interface of
 # exactly this Qt.

@@ -14,9 +14,13 @@ design_point() {
         if (h / 588 < f) f = h / 588
         if (f < 1) f = 1
         # The offset is in the design'"'"'s pixels, on the screen as wide as Qt
-        # makes it at that factor.
+        # makes it at that factor: whole scaled pixels, rounded up where they
+        # would miss the last column (the program'"'"'s factor is a hair smaller
+        # there, windows/design_scale.cpp).
         offset = 0
-        if (main == "main" && f > 1) offset = int((int(w / f + 0.5) - 800) / 2)
+        wide = int(w / f + 0.5)
+        if (int(wide * f + 0.5) < w) wide++
+        if (main == "main" && f > 1) offset = int((wide - 800) / 2)
         if (offset < 0) offset = 0
         printf "%d %d\n", (offset + x) * f + 0.5, y * f + 0.5
     }'

@@ -10,10 +10,19 @@ program_alive() {
     [ -n "$state" ] && [ "$state" != Z ]
 }
 
-# After Yes in the exit question: the program must end within 20 s, with
-# status 0.
+# Ends the program under test at once if it still runs.
+kill_program() {
+    if program_alive; then
+        kill -KILL "$program_pid" 2>/dev/null || true
+        { wait "$program_pid" || true; } 2>/dev/null
+    fi
+    program_pid=
+}
+
+# After $2 (Yes in the exit question unless given): the program must end
+# within 20 s, with status $1 (0 unless given).
 expect_clean_end() {
-    local status='' deadline=$((SECONDS + 20))
+    local expected=${1:-0} after=${2:-Yes in the exit question} status='' deadline=$((SECONDS + 20))
     while [ "$SECONDS" -le "$deadline" ]; do
         if ! program_alive; then
             status=0
@@ -23,6 +32,6 @@ expect_clean_end() {
         fi
         sleep 0.1
     done
-    [ -n "$status" ] || fail "the program still runs 20 s after Yes in the exit question"
-    [ "$status" -eq 0 ] || fail "the program ended with status $status after Yes, expected 0"
+    [ -n "$status" ] || fail "the program still runs 20 s after $after"
+    [ "$status" -eq "$expected" ] || fail "the program ended with status $status after $after, expected $expected"
 }

@@ -4,6 +4,8 @@
 # and $work names the test's own temporary folder; set program_pid to the
 # program under test once it runs, and call end_x_session from the EXIT trap.
 
+# shellcheck source=program_end.sh
+source "$(dirname "${BASH_SOURCE[0]}")/program_end.sh"
 xvfb_pid=
 program_pid=
 
@@ -65,15 +67,6 @@ program_windows() {
     for id in $(xdotool search --onlyvisible --pid "$program_pid" 2>/dev/null); do
         printf '%s\t%s\n' "$id" "$(xdotool getwindowname "$id" 2>/dev/null)"
     done
-}
-
-# Ends the program under test at once if it still runs.
-kill_program() {
-    if [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null; then
-        kill -KILL "$program_pid" 2>/dev/null || true
-        { wait "$program_pid" || true; } 2>/dev/null
-    fi
-    program_pid=
 }
 
 # The program, then the X server; for the EXIT trap.

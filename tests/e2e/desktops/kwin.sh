@@ -32,7 +32,6 @@ desktop_start() {
     wait_for_socket wayland-kwin
 }
 
-desktop_windows() { log_windows; }
 kwin_input() { "${unprivileged[@]}" "$work/kwin/desktop_input" "$@"; }
 desktop_key() { kwin_input key "$1"; }
 desktop_type() { kwin_input type "$1"; }

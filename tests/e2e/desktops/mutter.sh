@@ -35,7 +35,6 @@ remote() {
     [ "$answer" = ok ] || fail "mutter's remote desktop: $* -> $answer"
 }
 
-desktop_windows() { log_windows; }
 desktop_key() { remote key "$1"; }
 desktop_type() { remote type "$1"; }
 desktop_click() { remote click "$1" "$2"; }

@@ -52,12 +52,9 @@ desktop_stop() {
 
 desktop_program() {
     mkdir -p -m 700 "$work/runtime"
-    if [ -n "$protocol_log" ]; then
-        exec env -u DISPLAY -u WAYLAND_SOCKET QT_QPA_PLATFORM=wayland XDG_RUNTIME_DIR="$work/runtime" \
-            WAYLAND_DEBUG=1 "$@" 2>"$protocol_log"
-    else
-        exec env -u DISPLAY -u WAYLAND_SOCKET QT_QPA_PLATFORM=wayland XDG_RUNTIME_DIR="$work/runtime" "$@"
-    fi
+    [ -z "$protocol_log" ] || exec 2>"$protocol_log"
+    exec env -u DISPLAY -u WAYLAND_SOCKET QT_QPA_PLATFORM=wayland XDG_RUNTIME_DIR="$work/runtime" \
+        ${protocol_log:+WAYLAND_DEBUG=1} "$@"
 }
 
 # The program's toplevel windows from its protocol log, numbered by their
@@ -86,5 +83,6 @@ log_windows() {
         END { for (s in shown) if (shown[s]) print number[s] "\t" (s == focus) "\t" title[s] }
     ' "$protocol_log"
 }
+desktop_windows() { log_windows; }
 
 desktop_shot() { grim "$1"; }

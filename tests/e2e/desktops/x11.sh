@@ -4,7 +4,7 @@
 # xdotool types, clicks and tells who holds the keyboard, import takes the
 # screenshots.
 desktop_tools=(Xvfb openbox xdotool xprop xwininfo xev import)
-desktop_can=(hold_keys take_focus resize drag frames)
+desktop_can=(hold_keys take_focus resize drag frames window_class)
 # A Wayland display named besides leaves the lock the X display's.
 second_start_environment=(WAYLAND_DISPLAY=wayland-9)
 # shellcheck source=../../support/x_session.sh
@@ -87,3 +87,4 @@ desktop_key_up() { xdotool keyup "$1"; }
 desktop_type() { xdotool type --delay 30 "$1"; }
 desktop_click() { xdotool mousemove "$1" "$2" click 1; }
 desktop_shot() { import -window root "$1"; }
+desktop_window_class() { xprop -id "$1" WM_CLASS | sed -n 's/.*, "\(.*\)"$/\1/p'; }
